@@ -1,0 +1,104 @@
+#include "driver/conversion.h"
+
+#include "driver/fatal.h"
+#include "driver/renumber.h"
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+namespace tarvello {
+
+namespace {
+
+constexpr const char *kListing = "ai.obj";
+constexpr const char *kFixed = "ai_fixed.obj";
+
+bool contains(std::string_view line, std::string_view text) {
+  return line.find(text) != std::string_view::npos;
+}
+
+void open_files(RunState &st, FileSink &fixed) {
+  if (const int err = st.in.open(kListing); err != 0) {
+    throw Fatal(std::string("cannot read ") + kListing + ": " + describe_error(err));
+  }
+  std::error_code ignored;
+  if (std::filesystem::equivalent(kListing, kFixed, ignored)) {
+    throw Fatal(std::string(kFixed) + " is the same file as " + kListing);
+  }
+  fixed.create(kFixed);
+}
+
+void print_progress(OutBuffer &screen, std::int64_t count) {
+  screen.put("line ");
+  screen.put_number(count);
+  screen.put(" done \n");
+}
+
+/// The first line is copied as it stands; every later line goes through the rules.
+void convert(RunState &st, OutBuffer &screen) {
+  write_line(st, st.in.read_line());
+  while (!st.in.at_end()) {
+    st.s = st.in.read_line();
+    rewrite_line(st);
+    ++st.line_count;
+    print_progress(screen, st.line_count);
+  }
+}
+
+void run(const Console &console, OutBuffer &screen) {
+  FileSink fixed;
+  auto st = std::make_unique<RunState>(fixed);
+  open_files(*st, fixed);
+  print_banner(screen);
+  st->Lx = ask_offset("Start writing from entry (Lxx): ", console, screen);
+  st->Sx = ask_offset("Start writing from entry (Sxx): ", console, screen);
+  convert(*st, screen);
+  st->out.flush();
+  fixed.close();
+}
+
+} // namespace
+
+void rewrite_line(RunState &st) {
+  const std::string_view s = st.s;
+  if (contains(s, "branch_false") || contains(s, "branch_true") || contains(s, "jump L")) {
+    renumber_label_operand(st);
+  } else if (contains(s, "push_string")) {
+    renumber_string_operand(st);
+  } else if (!s.empty() && s.front() == 'L') {
+    renumber_label_entry(st);
+  } else if (!s.empty() && s.front() == 'S') {
+    renumber_string_entry(st);
+  } else {
+    write_line(st, s);
+  }
+}
+
+int run_conversion(const Console &console) {
+  StreamSink screen_sink(console.out);
+  OutBuffer screen(screen_sink);
+  try {
+    run(console, screen);
+    screen.flush();
+    console.out.flush();
+    return 0;
+  } catch (const Fatal &e) {
+    try {
+      screen.flush(); // progress already made is shown before the error
+      console.out.flush();
+    } catch (const Fatal &) {
+      // Standard output is lost; the error below still goes to stderr.
+    }
+    console.err << "tarvello: " << e.what() << '\n';
+    console.err.flush();
+    return 1;
+  }
+}
+
+int run_conversion() {
+  const Console console{std::cin, std::cout, std::cerr};
+  return run_conversion(console);
+}
+
+} // namespace tarvello

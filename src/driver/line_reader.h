@@ -1,0 +1,53 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdio>
+#include <string_view>
+
+namespace tarvello {
+
+/// The longest line a listing or table may hold, without its line break.
+constexpr std::size_t kMaxLine = 999;
+
+/// Reads a CR LF text file line by line through one large block, so a line
+/// costs a memchr and no allocation. A line ends at LF; a CR directly before
+/// that LF is dropped, any other CR belongs to the line.
+class LineReader {
+public:
+  LineReader() = default;
+  ~LineReader();
+  LineReader(const LineReader &) = delete;
+  LineReader &operator=(const LineReader &) = delete;
+
+  /// Opens `path` and reads its first block, so a directory fails here too.
+  /// Returns 0, or the errno of the failure.
+  int open(const char *path);
+
+  /// The next line, valid until the next call. At the end of the file it
+  /// yields the rest (possibly empty) and sets the end state. Throws Fatal for
+  /// a line over kMaxLine characters and ReadFailure for a failed read.
+  std::string_view read_line();
+
+  bool at_end() const { return at_end_; }
+  /// The number of lines read so far, counting from 1.
+  long line_number() const { return line_number_; }
+  const char *path() const { return path_; }
+
+private:
+  void fill();
+  std::string_view checked(std::string_view line);
+
+  static constexpr std::size_t kBlock = 64 * 1024;
+  std::FILE *file_ = nullptr;
+  const char *path_ = "";
+  std::size_t begin_ = 0;
+  std::size_t end_ = 0;
+  bool exhausted_ = false;
+  bool at_end_ = false;
+  int error_ = 0;
+  long line_number_ = 0;
+  std::array<char, kBlock> buffer_{};
+};
+
+} // namespace tarvello

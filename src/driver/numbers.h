@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace tarvello {
+
+/// Reads a number as atoi does: white space, one optional sign, then decimal
+/// digits up to the first other character; no digits read as 0. Returns
+/// nothing when the number lies outside the signed 32-bit range.
+std::optional<std::int32_t> read_number(std::string_view text);
+
+/// `number` + `offset`, or nothing when the sum leaves the signed 32-bit range.
+std::optional<std::int32_t> add_offset(std::int32_t number, std::int32_t offset);
+
+/// True for the white space that atoi and the prompts skip.
+constexpr bool is_space(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+} // namespace tarvello

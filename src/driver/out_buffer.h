@@ -1,0 +1,71 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+namespace tarvello {
+
+/// Where an OutBuffer's blocks go. write() throws Fatal when they are lost.
+class Sink {
+public:
+  Sink() = default;
+  Sink(const Sink &) = delete;
+  Sink &operator=(const Sink &) = delete;
+  virtual ~Sink() = default;
+  virtual void write(std::string_view bytes) = 0;
+};
+
+/// A file written as bytes, with no newline translation.
+class FileSink : public Sink {
+public:
+  FileSink() = default;
+  ~FileSink() override;
+  /// Creates or empties `path`; throws Fatal when it cannot.
+  void create(const char *path);
+  void write(std::string_view bytes) override;
+  /// Closes the file and throws Fatal when the close reports a lost write.
+  void close();
+
+private:
+  std::FILE *file_ = nullptr;
+  const char *path_ = "";
+};
+
+/// A console stream, such as standard output.
+class StreamSink : public Sink {
+public:
+  explicit StreamSink(std::ostream &stream) : stream_(stream) {}
+  void write(std::string_view bytes) override;
+
+private:
+  std::ostream &stream_;
+};
+
+/// Collects output in one large block and hands it to its sink only when the
+/// block is full or on flush(), so a line costs a memcpy, not a system call.
+class OutBuffer {
+public:
+  explicit OutBuffer(Sink &sink) : sink_(sink) {}
+  /// Hands over what is left, ignoring failure: an error is already on its way.
+  ~OutBuffer();
+  OutBuffer(const OutBuffer &) = delete;
+  OutBuffer &operator=(const OutBuffer &) = delete;
+
+  void put(std::string_view text);
+  void put_number(std::int64_t number);
+  /// Ends a listing line, which is always CR LF.
+  void end_line() { put("\r\n"); }
+  void flush();
+
+private:
+  Sink &sink_;
+  std::size_t used_ = 0;
+  std::array<char, 64 * 1024> buffer_{};
+};
+
+} // namespace tarvello

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "driver/run_state.h"
+
+namespace tarvello {
+
+/// A branch or jump: the number after the first "L" past the line's first
+/// character is shifted by Lx, and what follows it is dropped.
+void renumber_label_operand(RunState &st);
+/// A push_string: as a label operand, with "S" and Sx.
+void renumber_string_operand(RunState &st);
+/// A label entry "Ln": n is shifted by Lx, and what follows it is dropped.
+void renumber_label_entry(RunState &st);
+/// A string entry "Sn.text": n is shifted by Sx, and the text from "." is kept.
+void renumber_string_entry(RunState &st);
+
+} // namespace tarvello

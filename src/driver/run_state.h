@@ -1,0 +1,32 @@
+#pragma once
+
+#include "driver/line_reader.h"
+#include "driver/out_buffer.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tarvello {
+
+/// Everything one run works on, from opening the listing to closing it.
+/// run_conversion owns it and hands it to every rule by reference.
+struct RunState {
+  explicit RunState(Sink &fixed) : out(fixed) {}
+
+  LineReader in; ///< the listing, ai.obj
+  OutBuffer out; ///< the rewritten listing, ai_fixed.obj
+  std::int32_t Lx = 0;
+  std::int32_t Sx = 0;
+  std::string_view s; ///< the current line; it lives in `in` until the next read
+  std::string aux;    ///< scratch for a looked-up replacement line
+  std::int64_t line_count = 0;
+};
+
+/// Writes `line` to the rewritten listing, ended by CR LF.
+inline void write_line(RunState &st, std::string_view line) {
+  st.out.put(line);
+  st.out.end_line();
+}
+
+} // namespace tarvello

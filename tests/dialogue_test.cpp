@@ -1,0 +1,85 @@
+#include "driver/dialogue.h"
+#include "driver/fatal.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace tarvello {
+namespace {
+
+/// Answers written as "12", "nan" (no number) or "end" (input ended).
+std::vector<std::string> answers_to(const std::string &typed) {
+  std::istringstream in(typed);
+  std::vector<std::string> seen;
+  for (int i = 0; i < 10; ++i) {
+    const Answer answer = read_answer(in);
+    if (answer.kind == AnswerKind::end_of_input) {
+      seen.emplace_back("end");
+      break;
+    }
+    seen.push_back(answer.kind == AnswerKind::number ? std::to_string(answer.value) : "nan");
+  }
+  return seen;
+}
+
+struct AnswerCase {
+  std::string typed;
+  std::vector<std::string> expected;
+};
+
+class ReadAnswer : public ::testing::TestWithParam<AnswerCase> {};
+
+TEST_P(ReadAnswer, ReadsAStreamOfCharacters) {
+  EXPECT_EQ(answers_to(GetParam().typed), GetParam().expected) << "typed: '" << GetParam().typed << "'";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Typed, ReadAnswer,
+    ::testing::Values(
+        AnswerCase{"10 20", {"10", "20", "end"}}, AnswerCase{"10\r\n20\r\n", {"10", "20", "end"}},
+        AnswerCase{"12abc\n7\n", {"12", "nan", "7", "end"}}, AnswerCase{"abc def 9\n5", {"nan", "5", "end"}},
+        AnswerCase{"+\n3", {"nan", "3", "end"}}, AnswerCase{"- 3\n4", {"nan", "4", "end"}},
+        AnswerCase{"-0004", {"-4", "end"}}, AnswerCase{"+8", {"8", "end"}},
+        AnswerCase{"2147483647", {"2147483647", "end"}}, AnswerCase{"-2147483648", {"-2147483648", "end"}},
+        AnswerCase{"2147483648 2\n1", {"nan", "1", "end"}}, AnswerCase{"-2147483649\n1", {"nan", "1", "end"}},
+        AnswerCase{"99999999999999999999999\n6", {"nan", "6", "end"}}, AnswerCase{"", {"end"}},
+        AnswerCase{" \n\t ", {"end"}}, AnswerCase{"x", {"nan", "end"}}));
+
+struct Screen : Sink {
+  std::string text;
+  void write(std::string_view bytes) override { text += bytes; }
+};
+
+TEST(AskOffset, AsksAgainAfterAnAnswerThatIsNoNumber) {
+  std::istringstream in("abc\n5\n");
+  std::ostringstream out;
+  std::ostringstream err;
+  const Console console{in, out, err};
+  Screen screen_sink;
+  OutBuffer screen(screen_sink);
+  EXPECT_EQ(ask_offset("Q: ", console, screen), 5);
+  EXPECT_EQ(screen_sink.text, "Q: Q: ");
+  EXPECT_EQ(err.str(), "tarvello: the answer must be a whole number from -2147483648 to 2147483647\n");
+}
+
+TEST(AskOffset, FailsWhenTheInputEnds) {
+  std::istringstream in("zz");
+  std::ostringstream out;
+  std::ostringstream err;
+  const Console console{in, out, err};
+  Screen screen_sink;
+  OutBuffer screen(screen_sink);
+  try {
+    ask_offset("Q: ", console, screen);
+    FAIL() << "no error";
+  } catch (const Fatal &e) {
+    EXPECT_STREQ(e.what(), "standard input ended before a number was given");
+  }
+  EXPECT_EQ(screen_sink.text, "Q: Q: ");
+}
+
+} // namespace
+} // namespace tarvello

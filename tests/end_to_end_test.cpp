@@ -1,0 +1,168 @@
+// Runs the built tool in a scratch folder and checks its console, its exit
+// status and the exact bytes of ai_fixed.obj.
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace tarvello {
+namespace {
+
+using testing::crlf;
+using testing::run_tool;
+using testing::ScratchDir;
+using testing::screen_after;
+using namespace std::string_literals;
+
+const std::string kBanner = screen_after(0).substr(0, screen_after(0).find("Start"));
+const std::string kAskL = "Start writing from entry (Lxx): ";
+const std::string kAskS = "Start writing from entry (Sxx): ";
+const std::string kNoNumber = "tarvello: the answer must be a whole number from -2147483648 to 2147483647\n";
+
+struct RunCase {
+  const char *name;
+  std::string listing;
+  std::string answers;
+  std::string fixed;
+  std::string screen;
+  std::string args;
+  std::string err;
+};
+
+class Run : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(Run, RewritesTheListingAndExitsZero) {
+  const RunCase &c = GetParam();
+  const ScratchDir dir;
+  dir.write("ai.obj", c.listing);
+  const auto run = run_tool(dir, c.answers, c.args);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, c.err);
+  EXPECT_EQ(run.out, c.screen);
+  EXPECT_EQ(dir.read("ai_fixed.obj"), c.fixed);
+  EXPECT_EQ(dir.read("ai.obj"), c.listing);
+}
+
+const std::string k999(999, 'x');
+
+INSTANTIATE_TEST_SUITE_P(
+    Listings, Run,
+    ::testing::Values(
+        RunCase{"EndsWithLineBreak", crlf({"HEADER", "L0", "S0.text"}), "100\n50\n",
+                crlf({"HEADER", "L100", "S50.text", ""}), screen_after(3), "", ""},
+        RunCase{"LastLineUnended", "HEADER\r\nL0\r\nS0.text", "100\n50\n",
+                crlf({"HEADER", "L100", "S50.text"}), screen_after(2), "", ""},
+        RunCase{"OneLineUnended", "L5", "1\n1\n", crlf({"L5"}), screen_after(0), "", ""},
+        RunCase{"OneLineEnded", "L5\r\n", "1\n1\n", crlf({"L5", ""}), screen_after(1), "", ""},
+        RunCase{"Empty", "", "1\n1\n", crlf({""}), screen_after(0), "", ""},
+        RunCase{"FirstLineCopiedAsItStands", "L0\r\nL0", "7 0", crlf({"L0", "L7"}), screen_after(1), "", ""},
+        RunCase{"EmptyLineInTheMiddle", "H\r\n\r\nL1", "100 0", crlf({"H", "", "L101"}), screen_after(2), "",
+                ""},
+        RunCase{"BareLineFeedsComeOutAsCrLf", "H\nL1\nS1.x\n", "1 1", crlf({"H", "L2", "S2.x", ""}),
+                screen_after(3), "", ""},
+        RunCase{"BytesKeptExactly", "H\r\n\ta\0b\r\x80\xff\r\nS1.\0\r\n"s, "0\n0\n",
+                "H\r\n\ta\0b\r\x80\xff\r\nS1.\0\r\n\r\n"s, screen_after(3), "", ""},
+        RunCase{"LongestLine", "H\r\n" + k999, "0 0", crlf({"H", k999}), screen_after(1), "", ""},
+        RunCase{"AllRenumberingRules", crlf({"H", "\tjump L3", "\tpush_string\tS2", "L1", "S1.a", "\tret"}),
+                "10\n5\n", crlf({"H", "\tjump L13", "\tpush_string\tS7", "L11", "S6.a", "\tret", ""}),
+                screen_after(6), "", ""},
+        RunCase{"ArgumentsIgnored", "H\r\nL1", "1 1", crlf({"H", "L2"}), screen_after(1), "--help -x", ""},
+        RunCase{"AnswerNotANumberIsAskedAgain", "H\r\nL1\r\nS1", "12abc\n3\n", crlf({"H", "L13", "S4"}),
+                kBanner + kAskL + kAskS + kAskS + "line 1 done \nline 2 done \n", "", kNoNumber},
+        RunCase{"AnswersOutOfRangeAreAskedAgain", "H", "x\n99999999999\n1 2", crlf({"H"}),
+                kBanner + kAskL + kAskL + kAskL + kAskS, "", kNoNumber + kNoNumber}),
+    [](const auto &info) { return info.param.name; });
+
+struct ErrorCase {
+  const char *name;
+  std::function<void(const ScratchDir &)> setup;
+  std::string answers;
+  std::string err;
+  std::string screen;
+  std::string fixed; // what ai_fixed.obj holds afterwards; "<none>" when it must not exist, "<device>" unread
+};
+
+class Error : public ::testing::TestWithParam<ErrorCase> {};
+
+TEST_P(Error, IsOneLineOnStderrAndExitStatusOne) {
+  const ErrorCase &c = GetParam();
+  const ScratchDir dir;
+  c.setup(dir);
+  const auto run = run_tool(dir, c.answers);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, c.err);
+  EXPECT_EQ(run.out, c.screen);
+  if (c.fixed == "<none>") {
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "ai_fixed.obj"));
+  } else if (c.fixed != "<device>") {
+    EXPECT_EQ(dir.read("ai_fixed.obj"), c.fixed);
+  }
+}
+
+void listing(const ScratchDir &dir, const std::string &text) {
+  dir.write("ai.obj", text);
+  dir.write("ai_fixed.obj", "old output\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Errors, Error,
+    ::testing::Values(
+        ErrorCase{"ListingMissing", [](const ScratchDir &) {}, "1 1",
+                  "tarvello: cannot read ai.obj: No such file or directory\n", "", "<none>"},
+        ErrorCase{"ListingMissingLeavesOldOutputAlone",
+                  [](const ScratchDir &d) { d.write("ai_fixed.obj", "old"); }, "1 1",
+                  "tarvello: cannot read ai.obj: No such file or directory\n", "", "old"},
+        ErrorCase{"ListingIsADirectory",
+                  [](const ScratchDir &d) { std::filesystem::create_directory(d.path() / "ai.obj"); }, "1 1",
+                  "tarvello: cannot read ai.obj: Is a directory\n", "", "<none>"},
+        ErrorCase{"OutputCannotBeCreated",
+                  [](const ScratchDir &d) {
+                    d.write("ai.obj", "H\r\n");
+                    std::filesystem::create_directory(d.path() / "ai_fixed.obj");
+                  },
+                  "1 1", "tarvello: cannot create ai_fixed.obj: Is a directory\n", "", ""},
+        ErrorCase{"OutputIsTheListing",
+                  [](const ScratchDir &d) {
+                    d.write("ai.obj", "H\r\n");
+                    std::filesystem::create_symlink("ai.obj", d.path() / "ai_fixed.obj");
+                  },
+                  "1 1", "tarvello: ai_fixed.obj is the same file as ai.obj\n", "", "H\r\n"},
+        ErrorCase{"InputEndsAtTheFirstPrompt", [](const ScratchDir &d) { listing(d, "H\r\nL1"); }, "",
+                  "tarvello: standard input ended before a number was given\n", kBanner + kAskL, ""},
+        ErrorCase{"InputEndsAfterNoNumber", [](const ScratchDir &d) { listing(d, "H\r\nL1"); }, "5\nxyz",
+                  kNoNumber + "tarvello: standard input ended before a number was given\n",
+                  kBanner + kAskL + kAskS + kAskS, ""},
+        ErrorCase{"LineTooLong",
+                  [](const ScratchDir &d) {
+                    listing(d, crlf({"H", "L1", k999 + "x", "L2"}));
+                  },
+                  "100 0", "tarvello: ai.obj:3: line longer than 999 characters\n", screen_after(1),
+                  crlf({"H", "L101"})},
+        ErrorCase{"FirstLineTooLong", [](const ScratchDir &d) { listing(d, k999 + "xx"); }, "0 0",
+                  "tarvello: ai.obj:1: line longer than 999 characters\n", screen_after(0), ""},
+        ErrorCase{"NumberOutOfRange",
+                  [](const ScratchDir &d) {
+                    listing(d, crlf({"H", "L5", "L99999999999"}));
+                  },
+                  "0 0", "tarvello: ai.obj:3: number outside the range -2147483648 to 2147483647\n",
+                  screen_after(1), crlf({"H", "L5"})},
+        ErrorCase{"SumOutOfRange",
+                  [](const ScratchDir &d) {
+                    listing(d, crlf({"H", "\tjump L2147483647"}));
+                  },
+                  "1 0", "tarvello: ai.obj:2: number outside the range -2147483648 to 2147483647\n",
+                  screen_after(0), crlf({"H"})},
+        ErrorCase{"WriteFails",
+                  [](const ScratchDir &d) {
+                    d.write("ai.obj", crlf({"H", "L1"}));
+                    std::filesystem::create_symlink("/dev/full", d.path() / "ai_fixed.obj");
+                  },
+                  "0 0", "tarvello: cannot write ai_fixed.obj: No space left on device\n", screen_after(2),
+                  "<device>"}),
+    [](const auto &info) { return info.param.name; });
+
+} // namespace
+} // namespace tarvello

@@ -1,0 +1,95 @@
+#include "driver/conversion.h"
+#include "driver/fatal.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tarvello {
+namespace {
+
+struct Listing : Sink {
+  std::string text;
+  void write(std::string_view bytes) override { text += bytes; }
+};
+
+std::string rewritten(const std::string &line, std::int32_t Lx, std::int32_t Sx) {
+  Listing listing;
+  {
+    RunState st(listing);
+    st.Lx = Lx;
+    st.Sx = Sx;
+    st.s = line;
+    rewrite_line(st);
+  }
+  return listing.text;
+}
+
+struct RuleCase {
+  std::string line;
+  std::string expected; // without its CR LF
+  std::int32_t Lx = 10;
+  std::int32_t Sx = 5;
+};
+
+class RewriteLine : public ::testing::TestWithParam<RuleCase> {};
+
+TEST_P(RewriteLine, WritesOneLineEndedByCrLf) {
+  const RuleCase &c = GetParam();
+  EXPECT_EQ(rewritten(c.line, c.Lx, c.Sx), c.expected + "\r\n") << "line: '" << c.line << "'";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LabelOperands, RewriteLine,
+    ::testing::Values(RuleCase{"\tjump L3", "\tjump L13"},
+                      RuleCase{"\tbranch_true\tL0", "\tbranch_true\tL10"},
+                      RuleCase{"\tbranch_false\tL7", "\tbranch_false\tL17"},
+                      RuleCase{"\tjump L3\t// loop", "\tjump L13"}, RuleCase{"\tjump L 5", "\tjump L15"},
+                      RuleCase{"\tbranch_true\tLoop4", "\tbranch_true\tL10"},
+                      RuleCase{"\tbranch_false", "\tbranch_false"},
+                      RuleCase{"L\tbranch_true", "L\tbranch_true"}, RuleCase{"\tjump\tL3", "\tjump\tL3"},
+                      RuleCase{"Sjump L1", "Sjump L11"}, RuleCase{"\tjump L3", "\tjump L-2", -5, 0}));
+
+INSTANTIATE_TEST_SUITE_P(StringOperands, RewriteLine,
+                         ::testing::Values(RuleCase{"\tpush_string\tS2", "\tpush_string\tS7"},
+                                           RuleCase{"\tpush_string", "\tpush_string"},
+                                           RuleCase{"Lpush_string S1", "Lpush_string S6"},
+                                           RuleCase{"\tpush_string\tS1\tjump L2",
+                                                    "\tpush_string\tS1\tjump L12"}));
+
+INSTANTIATE_TEST_SUITE_P(Entries, RewriteLine,
+                         ::testing::Values(RuleCase{"L12", "L22"}, RuleCase{"L007", "L17"},
+                                           RuleCase{"L4 extra", "L14"}, RuleCase{"Labc", "L10"},
+                                           RuleCase{"L", "L10"}, RuleCase{"L2", "L-3", -5, 0},
+                                           RuleCase{"L007", "L7", 0, 0}, RuleCase{"Labc", "L0", 0, 0},
+                                           RuleCase{"S3.Hello world", "S8.Hello world"},
+                                           RuleCase{"S.abc", "S5.abc"}, RuleCase{"S12ab.cd", "S17.cd"},
+                                           RuleCase{"S3.a.b. c\r", "S8.a.b. c\r"}, RuleCase{"S12", "S17"},
+                                           RuleCase{"S", "S5"}, RuleCase{"S12ab.cd", "S12.cd", 0, 0}));
+
+INSTANTIATE_TEST_SUITE_P(Unchanged, RewriteLine,
+                         ::testing::Values(RuleCase{"", ""}, RuleCase{"l12", "l12"}, RuleCase{"s3.x", "s3.x"},
+                                           RuleCase{"\tret", "\tret"},
+                                           RuleCase{std::string("a\0b\r", 4), std::string("a\0b\r", 4)}));
+
+struct RangeCase {
+  std::string line;
+  std::int32_t Lx;
+  std::int32_t Sx;
+};
+
+class OutOfRange : public ::testing::TestWithParam<RangeCase> {};
+
+TEST_P(OutOfRange, IsAnError) {
+  const RangeCase &c = GetParam();
+  EXPECT_THROW(rewritten(c.line, c.Lx, c.Sx), Fatal);
+}
+
+INSTANTIATE_TEST_SUITE_P(Numbers, OutOfRange,
+                         ::testing::Values(RangeCase{"L2147483647", 1, 0}, RangeCase{"L99999999999", 0, 0},
+                                           RangeCase{"S-2147483648.x", 0, -1},
+                                           RangeCase{"\tjump L2147483648", 0, 0},
+                                           RangeCase{"\tpush_string\tS2147483000", 0, 1000}));
+
+} // namespace
+} // namespace tarvello

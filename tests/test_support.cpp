@@ -1,0 +1,100 @@
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <sstream>
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#endif
+
+namespace tarvello::testing {
+
+namespace fs = std::filesystem;
+
+ScratchDir::ScratchDir() {
+  std::random_device seed;
+  const auto base = fs::temp_directory_path();
+  do {
+    path_ = base / ("tarvello-test-" + std::to_string(seed()));
+  } while (!fs::create_directory(path_));
+}
+
+ScratchDir::~ScratchDir() {
+  if (::testing::Test::HasFailure()) {
+    std::cerr << "kept the failing test's files in " << path_.string() << '\n';
+    return;
+  }
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+void ScratchDir::write(const std::string &name, const std::string &bytes) const {
+  const fs::path file = path_ / name;
+  fs::create_directories(file.parent_path());
+  std::ofstream(file, std::ios::binary) << bytes;
+}
+
+namespace {
+std::string read_file(const fs::path &path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+std::string quoted(const fs::path &path) { return "\"" + path.string() + "\""; }
+
+int exit_status(int raw) {
+#if defined(_WIN32)
+  return raw;
+#else
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+#endif
+}
+} // namespace
+
+std::string ScratchDir::read(const std::string &name) const { return read_file(path_ / name); }
+
+ToolRun run_tool(const ScratchDir &dir, const std::string &answers, const std::string &args) {
+  // The console files live beside the dir, so the tool's folder holds only its own files.
+  const fs::path console = dir.path().string() + ".console";
+  fs::create_directories(console);
+  std::ofstream(console / "stdin", std::ios::binary) << answers;
+  const char *wrapper = std::getenv("TARVELLO_EXE_WRAPPER"); // e.g. wine, for a cross build
+  const std::string command = "cd " + quoted(dir.path()) + " && " +
+                              (wrapper ? std::string(wrapper) + " " : "") + quoted(TARVELLO_EXE) + " " +
+                              args + " <" + quoted(console / "stdin") + " >" + quoted(console / "stdout") +
+                              " 2>" + quoted(console / "stderr");
+  ToolRun run;
+  run.status = exit_status(std::system(command.c_str()));
+  run.out = read_file(console / "stdout");
+  run.err = read_file(console / "stderr");
+  std::error_code ignored;
+  fs::remove_all(console, ignored);
+  return run;
+}
+
+std::string crlf(std::initializer_list<std::string> lines) {
+  std::string text;
+  for (const auto &line : lines) {
+    text += line + "\r\n";
+  }
+  return text;
+}
+
+std::string screen_after(int passes) {
+  std::string text = "Tarvello v0.9\n"
+                     "Renumbers labels and strings and fixes references, from ai.obj to ai_fixed.obj\n"
+                     "\n"
+                     "Start writing from entry (Lxx): Start writing from entry (Sxx): ";
+  for (int i = 1; i <= passes; ++i) {
+    text += "line " + std::to_string(i) + " done \n";
+  }
+  return text;
+}
+
+} // namespace tarvello::testing

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace tarvello::testing {
+
+/// A fresh scratch directory, removed at the end unless the test failed, so a
+/// failing end-to-end run can be looked at afterwards.
+class ScratchDir {
+public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir &) = delete;
+  ScratchDir &operator=(const ScratchDir &) = delete;
+
+  const std::filesystem::path &path() const { return path_; }
+  void write(const std::string &name, const std::string &bytes) const;
+  std::string read(const std::string &name) const;
+
+private:
+  std::filesystem::path path_;
+};
+
+struct ToolRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+/// Runs the built tool in `dir` with `answers` on its standard input.
+ToolRun run_tool(const ScratchDir &dir, const std::string &answers, const std::string &args = "");
+
+/// Joins lines, each ended by CR LF, as a listing or table file holds them.
+std::string crlf(std::initializer_list<std::string> lines);
+
+/// The console output of a run that reached the end: banner, both prompts and
+/// `passes` progress messages.
+std::string screen_after(int passes);
+
+} // namespace tarvello::testing
