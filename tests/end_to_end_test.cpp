@@ -38,6 +38,7 @@ TEST_P(Run, RewritesTheListingAndExitsZero) {
   const RunCase &c = GetParam();
   const ScratchDir dir;
   dir.write("ai.obj", c.listing);
+  dir.write_tables();
   const auto run = run_tool(dir, c.answers, c.args);
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, c.err);
@@ -105,6 +106,7 @@ TEST_P(Error, IsOneLineOnStderrAndExitStatusOne) {
 void listing(const ScratchDir &dir, const std::string &text) {
   dir.write("ai.obj", text);
   dir.write("ai_fixed.obj", "old output\r\n");
+  dir.write_tables();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -158,6 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"WriteFails",
                   [](const ScratchDir &d) {
                     d.write("ai.obj", crlf({"H", "L1"}));
+                    d.write_tables();
                     std::filesystem::create_symlink("/dev/full", d.path() / "ai_fixed.obj");
                   },
                   "0 0", "tarvello: cannot write ai_fixed.obj: No space left on device\n", screen_after(2),

@@ -59,6 +59,14 @@ int exit_status(int raw) {
 
 std::string ScratchDir::read(const std::string &name) const { return read_file(path_ / name); }
 
+void ScratchDir::write_tables(const std::string &function, const std::string &handler,
+                              const std::string &push_event, const std::string &fetch_id) const {
+  write("vars/function.txt", function);
+  write("vars/handler.txt", handler);
+  write("vars/push_event.txt", push_event);
+  write("vars/fetch_id.txt", fetch_id);
+}
+
 ToolRun run_tool(const ScratchDir &dir, const std::string &answers, const std::string &args) {
   // The console files live beside the dir, so the tool's folder holds only its own files.
   const fs::path console = dir.path().string() + ".console";

@@ -17,6 +17,9 @@ public:
   const std::filesystem::path &path() const { return path_; }
   void write(const std::string &name, const std::string &bytes) const;
   std::string read(const std::string &name) const;
+  /// Writes the four reference tables, empty unless given.
+  void write_tables(const std::string &function = "", const std::string &handler = "",
+                    const std::string &push_event = "", const std::string &fetch_id = "") const;
 
 private:
   std::filesystem::path path_;

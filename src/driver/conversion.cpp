@@ -2,6 +2,7 @@
 
 #include "driver/fatal.h"
 #include "driver/renumber.h"
+#include "tables/reference_table.h"
 
 #include <filesystem>
 #include <iostream>
@@ -53,6 +54,7 @@ void run(const Console &console, OutBuffer &screen) {
   print_banner(screen);
   st->Lx = ask_offset("Start writing from entry (Lxx): ", console, screen);
   st->Sx = ask_offset("Start writing from entry (Sxx): ", console, screen);
+  warn_unreadable_tables(console.err);
   convert(*st, screen);
   st->out.flush();
   fixed.close();
@@ -62,7 +64,15 @@ void run(const Console &console, OutBuffer &screen) {
 
 void rewrite_line(RunState &st) {
   const std::string_view s = st.s;
-  if (contains(s, "branch_false") || contains(s, "branch_true") || contains(s, "jump L")) {
+  if (contains(s, "func_call")) {
+    replace_reference_line(st, function_table);
+  } else if (contains(s, "handler ")) {
+    replace_reference_line(st, handler_table);
+  } else if (contains(s, "push_event\t//")) {
+    replace_following_line(st, push_event_table);
+  } else if (contains(s, "fetch_i\t//")) {
+    replace_following_line(st, fetch_id_table);
+  } else if (contains(s, "branch_false") || contains(s, "branch_true") || contains(s, "jump L")) {
     renumber_label_operand(st);
   } else if (contains(s, "push_string")) {
     renumber_string_operand(st);

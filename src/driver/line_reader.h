@@ -47,7 +47,7 @@ private:
   bool at_end_ = false;
   int error_ = 0;
   long line_number_ = 0;
-  std::array<char, kBlock> buffer_{};
+  std::array<char, kBlock> buffer_; // left uninitialised: a lookup opens a reader each time
 };
 
 } // namespace tarvello

@@ -1,0 +1,110 @@
+// Whole runs of the tool in which reference lines are fixed from vars/.
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace tarvello {
+namespace {
+
+using testing::crlf;
+using testing::run_tool;
+using testing::ScratchDir;
+using testing::screen_after;
+
+const std::string kCall = "\tfunc_call\t0x0001\tOpenGate";
+const std::string kCallFixed = "\tfunc_call\t0x0105\tOpenGate";
+const std::string kHandler = "\thandler 0x03 OnOpen";
+const std::string kHandlerFixed = "\thandler 0x2A OnOpen";
+const std::string kAlarm = "\tpush_event\t// OnAlarm";
+const std::string kLast = "\tpush_event\t// OnLast";
+const std::string kNoise = "\tpush_event\t// OnNoise";
+const std::string kGuard = "\tfetch_i\t// guard_id";
+
+void write_tables(const ScratchDir &dir) {
+  dir.write_tables(crlf({"\tfunc_call\t0x0042\tSleep", kCallFixed}), crlf({kHandlerFixed}),
+                   crlf({kAlarm, "\tpush_int\t21", kLast}), crlf({kGuard, "\tpush_int\t118"}));
+}
+
+struct TableRunCase {
+  const char *name;
+  std::string listing;
+  std::string fixed;
+  int passes;
+};
+
+class TableRun : public ::testing::TestWithParam<TableRunCase> {};
+
+TEST_P(TableRun, FixesReferencesWithLabels10AndStrings5) {
+  const TableRunCase &c = GetParam();
+  const ScratchDir dir;
+  dir.write("ai.obj", c.listing);
+  write_tables(dir);
+  const auto run = run_tool(dir, "10 5\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, screen_after(c.passes));
+  EXPECT_EQ(dir.read("ai_fixed.obj"), c.fixed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Listings, TableRun,
+    ::testing::Values(
+        TableRunCase{"AllFourRulesHit",
+                     crlf({"H", kCall, kHandler, kAlarm, "L3", kGuard, "\tpush_int\t0", "L1"}),
+                     crlf({"H", kCallFixed, kHandlerFixed, kAlarm, "\tpush_int\t21", kGuard,
+                           "\tpush_int\t118", "L11", ""}),
+                     6},
+        TableRunCase{"MissesKeepEveryLine",
+                     crlf({"H", "\tfunc_call\t0x0002\tWander", "\thandler 0x04 OnClose", kNoise, "L3",
+                           "\tfetch_i\t// cat_id", "S1.x"}),
+                     crlf({"H", "\tfunc_call\t0x0002\tWander", "\thandler 0x04 OnClose", kNoise, "L3",
+                           "\tfetch_i\t// cat_id", "S1.x", ""}),
+                     5},
+        TableRunCase{"EventOnTheLastEndedLine", crlf({"H", kAlarm}), crlf({"H", kAlarm, "\tpush_int\t21"}),
+                     1},
+        TableRunCase{"FetchOnTheLastUnendedLine", "H\r\n" + kGuard, crlf({"H", kGuard, "\tpush_int\t118"}),
+                     1},
+        TableRunCase{"MissOnTheLastLineWritesAnEmptyLine", crlf({"H", kNoise}), crlf({"H", kNoise, ""}), 1},
+        TableRunCase{"MatchOnTheTablesLastLine", crlf({"H", kLast, "L1", "L2"}),
+                     crlf({"H", kLast, "", "L12", ""}), 3},
+        TableRunCase{"FunctionCallBeforeJump", crlf({"H", kCall + "\tjump L1"}),
+                     crlf({"H", kCall + "\tjump L1", ""}), 2},
+        TableRunCase{"HandlerBeforeLabelEntry", crlf({"H", "Lhandler 0x03OnOpen"}),
+                     crlf({"H", kHandlerFixed, ""}), 2},
+        TableRunCase{"FetchIdIsNoTrigger", crlf({"H", "\tfetch_id\t// guard_id", "L1"}),
+                     crlf({"H", "\tfetch_id\t// guard_id", "L11", ""}), 3},
+        TableRunCase{"EmptyKeyIsKept", crlf({"H", "\tfunc_call"}), crlf({"H", "\tfunc_call", ""}), 2},
+        TableRunCase{"FirstLineIsNotLookedUp", crlf({kCall, kCall}), crlf({kCall, kCallFixed, ""}), 2}),
+    [](const auto &info) { return info.param.name; });
+
+TEST(TableRun, WarnsAboutEachTableThatCannotBeReadAndGoesOn) {
+  const ScratchDir dir;
+  dir.write("ai.obj", crlf({"H", kCall, kAlarm, "L1"}));
+  dir.write("vars/function.txt", crlf({kCallFixed}));
+  std::filesystem::create_directory(dir.path() / "vars/handler.txt");
+  const auto run = run_tool(dir, "10 5\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "tarvello: warning: vars/handler.txt: Is a directory\n"
+                     "tarvello: warning: vars/push_event.txt: No such file or directory\n"
+                     "tarvello: warning: vars/fetch_id.txt: No such file or directory\n");
+  EXPECT_EQ(run.out, screen_after(3));
+  EXPECT_EQ(dir.read("ai_fixed.obj"), crlf({"H", kCallFixed, kAlarm, "L1", ""}));
+}
+
+TEST(TableRun, TableLineTooLongStopsTheRun) {
+  const ScratchDir dir;
+  dir.write("ai.obj", crlf({"H", "L1", kCall, "L2"}));
+  write_tables(dir);
+  dir.write("vars/function.txt", crlf({std::string(1000, 'x'), kCallFixed}));
+  const auto run = run_tool(dir, "10 5\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "tarvello: vars/function.txt:1: line longer than 999 characters\n");
+  EXPECT_EQ(run.out, screen_after(1));
+  EXPECT_EQ(dir.read("ai_fixed.obj"), crlf({"H", "L11"}));
+}
+
+} // namespace
+} // namespace tarvello
