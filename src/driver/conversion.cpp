@@ -1,9 +1,11 @@
 #include "driver/conversion.h"
 
 #include "driver/fatal.h"
+#include "driver/progress.h"
 #include "driver/renumber.h"
 #include "tables/reference_table.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -30,20 +32,16 @@ void open_files(RunState &st, FileSink &fixed) {
   fixed.create(kFixed);
 }
 
-void print_progress(OutBuffer &screen, std::int64_t count) {
-  screen.put("line ");
-  screen.put_number(count);
-  screen.put(" done \n");
-}
-
 /// The first line is copied as it stands; every later line goes through the rules.
 void convert(RunState &st, OutBuffer &screen) {
+  ProgressLine progress;
   write_line(st, st.in.read_line());
   while (!st.in.at_end()) {
     st.s = st.in.read_line();
     rewrite_line(st);
     ++st.line_count;
-    print_progress(screen, st.line_count);
+    progress.next();
+    screen.put(progress.text());
   }
 }
 
@@ -107,6 +105,9 @@ int run_conversion(const Console &console) {
 }
 
 int run_conversion() {
+  // Output is already gathered into large blocks; a line-buffered console
+  // would cut each block into many small writes.
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
   const Console console{std::cin, std::cout, std::cerr};
   return run_conversion(console);
 }
