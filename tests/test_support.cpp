@@ -74,9 +74,9 @@ ToolRun run_tool(const ScratchDir &dir, const std::string &answers, const std::s
   std::ofstream(console / "stdin", std::ios::binary) << answers;
   const char *wrapper = std::getenv("TARVELLO_EXE_WRAPPER"); // e.g. wine, for a cross build
   const std::string command = "cd " + quoted(dir.path()) + " && " +
-                              (wrapper ? std::string(wrapper) + " " : "") + quoted(TARVELLO_EXE) + " " +
-                              args + " <" + quoted(console / "stdin") + " >" + quoted(console / "stdout") +
-                              " 2>" + quoted(console / "stderr");
+                              (wrapper != nullptr ? std::string(wrapper) + " " : "") + quoted(TARVELLO_EXE) +
+                              " " + args + " <" + quoted(console / "stdin") + " >" +
+                              quoted(console / "stdout") + " 2>" + quoted(console / "stderr");
   ToolRun run;
   run.status = exit_status(std::system(command.c_str()));
   run.out = read_file(console / "stdout");

@@ -38,7 +38,7 @@ private:
   void fill();
   std::string_view checked(std::string_view line);
 
-  static constexpr std::size_t kBlock = 64 * 1024;
+  static constexpr std::size_t kBlock = std::size_t{64} * 1024;
   std::FILE *file_ = nullptr;
   const char *path_ = "";
   std::size_t begin_ = 0;

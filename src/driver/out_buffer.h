@@ -65,7 +65,7 @@ public:
 private:
   Sink &sink_;
   std::size_t used_ = 0;
-  std::array<char, 64 * 1024> buffer_{};
+  std::array<char, std::size_t{64} * 1024> buffer_{};
 };
 
 } // namespace tarvello
