@@ -55,6 +55,17 @@ int exit_status(int raw) {
   return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 #endif
 }
+
+/// A Windows console writes each LF of stdout as CR LF; the text is the same.
+std::string without_console_line_breaks(const std::string &text) {
+  std::string plain;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
+      plain += text[i];
+    }
+  }
+  return plain;
+}
 } // namespace
 
 std::string ScratchDir::read(const std::string &name) const { return read_file(path_ / name); }
@@ -72,14 +83,19 @@ ToolRun run_tool(const ScratchDir &dir, const std::string &answers, const std::s
   const fs::path console = dir.path().string() + ".console";
   fs::create_directories(console);
   std::ofstream(console / "stdin", std::ios::binary) << answers;
-  const char *wrapper = std::getenv("TARVELLO_EXE_WRAPPER"); // e.g. wine, for a cross build
-  const std::string command = "cd " + quoted(dir.path()) + " && " +
-                              (wrapper != nullptr ? std::string(wrapper) + " " : "") + quoted(TARVELLO_EXE) +
-                              " " + args + " <" + quoted(console / "stdin") + " >" +
-                              quoted(console / "stdout") + " 2>" + quoted(console / "stderr");
+  // TARVELLO_EXE and TARVELLO_EXE_WRAPPER test another build, such as tarvello.exe under wine.
+  const char *exe = std::getenv("TARVELLO_EXE");
+  const char *wrapper = std::getenv("TARVELLO_EXE_WRAPPER");
+  const std::string command =
+      "cd " + quoted(dir.path()) + " && " + (wrapper != nullptr ? std::string(wrapper) + " " : "") +
+      quoted(exe != nullptr ? exe : TARVELLO_EXE) + " " + args + " <" + quoted(console / "stdin") + " >" +
+      quoted(console / "stdout") + " 2>" + quoted(console / "stderr");
   ToolRun run;
   run.status = exit_status(std::system(command.c_str()));
   run.out = read_file(console / "stdout");
+  if (wrapper != nullptr) {
+    run.out = without_console_line_breaks(run.out);
+  }
   run.err = read_file(console / "stderr");
   std::error_code ignored;
   fs::remove_all(console, ignored);

@@ -6,6 +6,10 @@
 #include "tables/reference_table.h"
 
 #include <cstdio>
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -108,6 +112,10 @@ int run_conversion() {
   // Output is already gathered into large blocks; a line-buffered console
   // would cut each block into many small writes.
   std::setvbuf(stdout, nullptr, _IONBF, 0);
+#if defined(_WIN32)
+  // Error lines end in a bare LF, as everywhere; stdout keeps the console's CR LF.
+  _setmode(_fileno(stderr), _O_BINARY);
+#endif
   const Console console{std::cin, std::cout, std::cerr};
   return run_conversion(console);
 }

@@ -22,4 +22,11 @@ public:
 /// The system's description of an errno value.
 std::string describe_error(int err);
 
+/// errno after a failed call, or EIO when the call left it unset.
+int last_error();
+
+/// Why `path` could not be opened. A directory is reported as one on every
+/// platform, although some refuse it only as a denied access.
+int open_failure(const char *path);
+
 } // namespace tarvello

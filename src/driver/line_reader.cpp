@@ -7,8 +7,6 @@
 
 namespace tarvello {
 
-std::string describe_error(int err) { return std::strerror(err); }
-
 LineReader::~LineReader() {
   if (file_ != nullptr) {
     std::fclose(file_);
@@ -20,7 +18,7 @@ int LineReader::open(const char *path) {
   errno = 0;
   file_ = std::fopen(path, "rb");
   if (file_ == nullptr) {
-    return errno != 0 ? errno : EIO;
+    return open_failure(path);
   }
   // Reads go straight into our block; a stdio buffer would only copy twice.
   std::setvbuf(file_, nullptr, _IONBF, 0);
@@ -76,7 +74,7 @@ void LineReader::fill() {
   if (got < want) {
     exhausted_ = true;
     if (std::ferror(file_) != 0) {
-      error_ = errno != 0 ? errno : EIO;
+      error_ = last_error();
     }
   }
 }

@@ -14,7 +14,7 @@ void FileSink::create(const char *path) {
   errno = 0;
   file_ = std::fopen(path, "wb");
   if (file_ == nullptr) {
-    throw Fatal(std::string("cannot create ") + path + ": " + describe_error(errno != 0 ? errno : EIO));
+    throw Fatal(std::string("cannot create ") + path + ": " + describe_error(open_failure(path)));
   }
   // OutBuffer already blocks the output; a second buffer would hide errors until close.
   std::setvbuf(file_, nullptr, _IONBF, 0);
@@ -29,7 +29,7 @@ FileSink::~FileSink() {
 void FileSink::write(std::string_view bytes) {
   errno = 0;
   if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
-    throw Fatal(std::string("cannot write ") + path_ + ": " + describe_error(errno != 0 ? errno : EIO));
+    throw Fatal(std::string("cannot write ") + path_ + ": " + describe_error(last_error()));
   }
 }
 
@@ -41,7 +41,7 @@ void FileSink::close() {
   file_ = nullptr;
   errno = 0;
   if (std::fclose(file) != 0) {
-    throw Fatal(std::string("cannot write ") + path_ + ": " + describe_error(errno != 0 ? errno : EIO));
+    throw Fatal(std::string("cannot write ") + path_ + ": " + describe_error(last_error()));
   }
 }
 
