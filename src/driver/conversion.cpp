@@ -95,7 +95,7 @@ int run_conversion(const Console &console) {
     screen.flush();
     console.out.flush();
     return 0;
-  } catch (const Fatal &e) {
+  } catch (const std::exception &e) { // Fatal, and the rare std::bad_alloc
     try {
       screen.flush(); // progress already made is shown before the error
       console.out.flush();
