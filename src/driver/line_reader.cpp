@@ -36,7 +36,7 @@ std::string_view LineReader::read_line() {
       if (!line.empty() && line.back() == '\r') {
         line.remove_suffix(1);
       }
-      return checked(line);
+      return take(line);
     }
     if (exhausted_ || rest.size() > kMaxLine + 1) {
       if (error_ != 0) {
@@ -44,13 +44,13 @@ std::string_view LineReader::read_line() {
       }
       begin_ = end_;
       at_end_ = true;
-      return checked(rest);
+      return take(rest);
     }
     fill();
   }
 }
 
-std::string_view LineReader::checked(std::string_view line) {
+std::string_view LineReader::take(std::string_view line) {
   if (line.size() > kMaxLine) {
     throw Fatal(std::string(path_) + ":" + std::to_string(line_number_ + 1) +
                 ": line longer than 999 characters");

@@ -36,7 +36,8 @@ public:
 
 private:
   void fill();
-  std::string_view checked(std::string_view line);
+  /// Counts `line` as read, refusing one over kMaxLine characters.
+  std::string_view take(std::string_view line);
 
   static constexpr std::size_t kBlock = std::size_t{64} * 1024;
   std::FILE *file_ = nullptr;
