@@ -12,7 +12,7 @@ namespace {
 
 /// Answers written as "12", "nan" (no number) or "end" (input ended).
 std::vector<std::string> answers_to(const std::string &typed) {
-  std::istringstream in(typed);
+  TextInput in(typed);
   std::vector<std::string> seen;
   for (int i = 0; i < 10; ++i) {
     const Answer answer = read_answer(in);
@@ -53,33 +53,49 @@ struct Screen : Sink {
   void write(std::string_view bytes) override { text += bytes; }
 };
 
-TEST(AskOffset, AsksAgainAfterAnAnswerThatIsNoNumber) {
-  std::istringstream in("abc\n5\n");
-  std::ostringstream out;
-  std::ostringstream err;
-  const Console console{in, out, err};
-  Screen screen_sink;
-  OutBuffer screen(screen_sink);
-  EXPECT_EQ(ask_offset("Q: ", console, screen), 5);
-  EXPECT_EQ(screen_sink.text, "Q: Q: ");
-  EXPECT_EQ(err.str(), "tarvello: the answer must be a whole number from -2147483648 to 2147483647\n");
-}
+struct AskCase {
+  const char *name;
+  bool interactive;
+  std::string typed;
+  std::string screen;
+  std::string err;
+  std::string error; // the Fatal that ends the dialogue, or empty when 5 is read
+};
 
-TEST(AskOffset, FailsWhenTheInputEnds) {
-  std::istringstream in("zz");
-  std::ostringstream out;
-  std::ostringstream err;
-  const Console console{in, out, err};
+class AskOffset : public ::testing::TestWithParam<AskCase> {};
+
+TEST_P(AskOffset, AsksAgainOnlyAtATerminal) {
+  const AskCase &c = GetParam();
+  TextInput in(c.typed);
   Screen screen_sink;
+  std::ostringstream err;
+  const Console console{in, screen_sink, err, c.interactive};
   OutBuffer screen(screen_sink);
   try {
-    ask_offset("Q: ", console, screen);
-    FAIL() << "no error";
+    EXPECT_EQ(ask_offset("Q: ", console, screen), 5);
+    EXPECT_EQ(c.error, "");
   } catch (const Fatal &e) {
-    EXPECT_STREQ(e.what(), "standard input ended before a number was given");
+    EXPECT_EQ(e.what(), c.error);
   }
-  EXPECT_EQ(screen_sink.text, "Q: Q: ");
+  EXPECT_EQ(screen_sink.text, c.screen);
+  EXPECT_EQ(err.str(), c.err);
 }
+
+const std::string kRange = " is not a whole number from -2147483648 to 2147483647";
+
+INSTANTIATE_TEST_SUITE_P(Answers, AskOffset,
+                         ::testing::Values(AskCase{"TerminalAsksAgain", true, "abc def\n5\n",
+                                                   "Q: Q: ", "tarvello: \"abc\"" + kRange + "\n", ""},
+                                           AskCase{"TerminalInputEnds", true, "99999999999",
+                                                   "Q: Q: ", "tarvello: \"99999999999\"" + kRange + "\n",
+                                                   "standard input ended before a number was given"},
+                                           AskCase{"PipeFailsAtOnce", false, "-x\n5\n", "Q: ", "",
+                                                   "\"-x\"" + kRange},
+                                           AskCase{"LongAnswerIsCut", false, std::string(50, 'z') + "\t\x01",
+                                                   "Q: ", "", "\"" + std::string(40, 'z') + "...\"" + kRange},
+                                           AskCase{"ControlCharactersShown", false, "a\x1b[2Jb", "Q: ", "",
+                                                   "\"a?[2Jb\"" + kRange}),
+                         [](const auto &info) { return info.param.name; });
 
 } // namespace
 } // namespace tarvello

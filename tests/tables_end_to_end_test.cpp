@@ -33,7 +33,20 @@ struct TableRunCase {
   std::string listing;
   std::string fixed;
   int passes;
+  std::string err; // the report of misses
 };
+
+std::string report(const std::string &table, const std::string &what) {
+  return "tarvello: warning: vars/" + table + ": " + what + "\n";
+}
+
+std::string many_misses() {
+  std::string listing = "H\r\n";
+  for (int i = 0; i < 12; ++i) {
+    listing += "\tfunc_call\t0x0002\tWander\r\n";
+  }
+  return listing;
+}
 
 class TableRun : public ::testing::TestWithParam<TableRunCase> {};
 
@@ -44,7 +57,7 @@ TEST_P(TableRun, FixesReferencesWithLabels10AndStrings5) {
   write_tables(dir);
   const auto run = run_tool(dir, "10 5\n");
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.err, c.err);
   EXPECT_EQ(run.out, screen_after(c.passes));
   EXPECT_EQ(dir.read("ai_fixed.obj"), c.fixed);
 }
@@ -56,28 +69,39 @@ INSTANTIATE_TEST_SUITE_P(
                      crlf({"H", kCall, kHandler, kAlarm, "L3", kGuard, "\tpush_int\t0", "L1"}),
                      crlf({"H", kCallFixed, kHandlerFixed, kAlarm, "\tpush_int\t21", kGuard,
                            "\tpush_int\t118", "L11", ""}),
-                     6},
+                     6, ""},
         TableRunCase{"MissesKeepEveryLine",
                      crlf({"H", "\tfunc_call\t0x0002\tWander", "\thandler 0x04 OnClose", kNoise, "L3",
                            "\tfetch_i\t// cat_id", "S1.x"}),
                      crlf({"H", "\tfunc_call\t0x0002\tWander", "\thandler 0x04 OnClose", kNoise, "L3",
                            "\tfetch_i\t// cat_id", "S1.x", ""}),
-                     5},
-        TableRunCase{"EventOnTheLastEndedLine", crlf({"H", kAlarm}), crlf({"H", kAlarm, "\tpush_int\t21"}),
-                     1},
-        TableRunCase{"FetchOnTheLastUnendedLine", "H\r\n" + kGuard, crlf({"H", kGuard, "\tpush_int\t118"}),
-                     1},
-        TableRunCase{"MissOnTheLastLineWritesAnEmptyLine", crlf({"H", kNoise}), crlf({"H", kNoise, ""}), 1},
+                     5,
+                     report("function.txt", "1 reference line found no match and was kept: ai.obj:2") +
+                         report("handler.txt", "1 reference line found no match and was kept: ai.obj:3") +
+                         report("push_event.txt", "1 reference line found no match and was kept: ai.obj:4") +
+                         report("fetch_id.txt", "1 reference line found no match and was kept: ai.obj:6")},
+        TableRunCase{"MoreThanTenMisses", many_misses(), many_misses() + "\r\n", 13,
+                     report("function.txt", "12 reference lines found no match and were kept: ai.obj:2, "
+                                            "ai.obj:3, ai.obj:4, ai.obj:5, ai.obj:6, ai.obj:7, ai.obj:8, "
+                                            "ai.obj:9, ai.obj:10, ai.obj:11, and 2 more")},
+        TableRunCase{"EventOnTheLastEndedLine", crlf({"H", kAlarm}), crlf({"H", kAlarm, "\tpush_int\t21"}), 1,
+                     ""},
+        TableRunCase{"FetchOnTheLastUnendedLine", "H\r\n" + kGuard, crlf({"H", kGuard, "\tpush_int\t118"}), 1,
+                     ""},
+        TableRunCase{"MissOnTheLastLineWritesAnEmptyLine", crlf({"H", kNoise}), crlf({"H", kNoise, ""}), 1,
+                     report("push_event.txt", "1 reference line found no match and was kept: ai.obj:2")},
         TableRunCase{"MatchOnTheTablesLastLine", crlf({"H", kLast, "L1", "L2"}),
-                     crlf({"H", kLast, "", "L12", ""}), 3},
+                     crlf({"H", kLast, "", "L12", ""}), 3, ""},
         TableRunCase{"FunctionCallBeforeJump", crlf({"H", kCall + "\tjump L1"}),
-                     crlf({"H", kCall + "\tjump L1", ""}), 2},
+                     crlf({"H", kCall + "\tjump L1", ""}), 2,
+                     report("function.txt", "1 reference line found no match and was kept: ai.obj:2")},
         TableRunCase{"HandlerBeforeLabelEntry", crlf({"H", "Lhandler 0x03OnOpen"}),
-                     crlf({"H", kHandlerFixed, ""}), 2},
+                     crlf({"H", kHandlerFixed, ""}), 2, ""},
         TableRunCase{"FetchIdIsNoTrigger", crlf({"H", "\tfetch_id\t// guard_id", "L1"}),
-                     crlf({"H", "\tfetch_id\t// guard_id", "L11", ""}), 3},
-        TableRunCase{"EmptyKeyIsKept", crlf({"H", "\tfunc_call"}), crlf({"H", "\tfunc_call", ""}), 2},
-        TableRunCase{"FirstLineIsNotLookedUp", crlf({kCall, kCall}), crlf({kCall, kCallFixed, ""}), 2}),
+                     crlf({"H", "\tfetch_id\t// guard_id", "L11", ""}), 3, ""},
+        TableRunCase{"EmptyKeyIsKept", crlf({"H", "\tfunc_call"}), crlf({"H", "\tfunc_call", ""}), 2,
+                     report("function.txt", "1 reference line found no match and was kept: ai.obj:2")},
+        TableRunCase{"FirstLineIsNotLookedUp", crlf({kCall, kCall}), crlf({kCall, kCallFixed, ""}), 2, ""}),
     [](const auto &info) { return info.param.name; });
 
 TEST(TableRun, WarnsAboutEachTableThatCannotBeReadAndGoesOn) {
@@ -89,21 +113,23 @@ TEST(TableRun, WarnsAboutEachTableThatCannotBeReadAndGoesOn) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "tarvello: warning: vars/handler.txt: Is a directory\n"
                      "tarvello: warning: vars/push_event.txt: No such file or directory\n"
-                     "tarvello: warning: vars/fetch_id.txt: No such file or directory\n");
+                     "tarvello: warning: vars/fetch_id.txt: No such file or directory\n" +
+                         report("push_event.txt", "1 reference line was kept, as the table cannot be read "
+                                                  "(No such file or directory): ai.obj:3"));
   EXPECT_EQ(run.out, screen_after(3));
   EXPECT_EQ(dir.read("ai_fixed.obj"), crlf({"H", kCallFixed, kAlarm, "L1", ""}));
 }
 
-TEST(TableRun, TableLineTooLongStopsTheRun) {
+TEST(TableRun, TableLineTooLongStopsTheRunWithoutAReport) {
   const ScratchDir dir;
-  dir.write("ai.obj", crlf({"H", "L1", kCall, "L2"}));
+  dir.write("ai.obj", crlf({"H", "\thandler 0x04 OnClose", kCall, "L2"}));
   write_tables(dir);
   dir.write("vars/function.txt", crlf({std::string(1000, 'x'), kCallFixed}));
   const auto run = run_tool(dir, "10 5\n");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "tarvello: vars/function.txt:1: line longer than 999 characters\n");
   EXPECT_EQ(run.out, screen_after(1));
-  EXPECT_EQ(dir.read("ai_fixed.obj"), crlf({"H", "L11"}));
+  EXPECT_EQ(dir.read("ai_fixed.obj"), crlf({"H", "\thandler 0x04 OnClose"}));
 }
 
 } // namespace

@@ -7,9 +7,6 @@
 #include <iostream>
 #include <random>
 #include <sstream>
-#if !defined(_WIN32)
-#include <sys/wait.h>
-#endif
 
 namespace tarvello::testing {
 
@@ -48,12 +45,9 @@ std::string read_file(const fs::path &path) {
 
 std::string quoted(const fs::path &path) { return "\"" + path.string() + "\""; }
 
-int exit_status(int raw) {
-#if defined(_WIN32)
-  return raw;
-#else
-  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-#endif
+int exit_status(const fs::path &file) {
+  const std::string text = read_file(file);
+  return text.empty() ? -1 : std::stoi(text);
 }
 
 /// A Windows console writes each LF of stdout as CR LF; the text is the same.
@@ -78,7 +72,7 @@ void ScratchDir::write_tables(const std::string &function, const std::string &ha
   write("vars/fetch_id.txt", fetch_id);
 }
 
-ToolRun run_tool(const ScratchDir &dir, const std::string &answers, const std::string &args) {
+ToolRun run_tool(const ScratchDir &dir, const std::string &answers, const Shell &shell) {
   // The console files live beside the dir, so the tool's folder holds only its own files.
   const fs::path console = dir.path().string() + ".console";
   fs::create_directories(console);
@@ -86,12 +80,20 @@ ToolRun run_tool(const ScratchDir &dir, const std::string &answers, const std::s
   // TARVELLO_EXE and TARVELLO_EXE_WRAPPER test another build, such as tarvello.exe under wine.
   const char *exe = std::getenv("TARVELLO_EXE");
   const char *wrapper = std::getenv("TARVELLO_EXE_WRAPPER");
-  const std::string command =
-      "cd " + quoted(dir.path()) + " && " + (wrapper != nullptr ? std::string(wrapper) + " " : "") +
-      quoted(exe != nullptr ? exe : TARVELLO_EXE) + " " + args + " <" + quoted(console / "stdin") + " >" +
-      quoted(console / "stdout") + " 2>" + quoted(console / "stderr");
+  const std::string out = quoted(console / "stdout");
+  const std::string command = "cd " + quoted(dir.path()) + " && { " + shell.setup + " " + shell.wrapper +
+                              " " + (wrapper != nullptr ? std::string(wrapper) + " " : "") +
+                              quoted(exe != nullptr ? exe : TARVELLO_EXE) + " " + shell.args +
+                              (shell.stdin_closed ? " <&-" : " <" + quoted(console / "stdin")) + " 2>" +
+                              quoted(console / "stderr") +
+                              (shell.stdout_closed           ? " >&-"
+                               : shell.stdout_reader.empty() ? " >" + out
+                                                             : "") +
+                              "; echo $? >" + quoted(console / "status") + "; }" +
+                              (shell.stdout_reader.empty() ? "" : " | " + shell.stdout_reader + " >" + out);
+  std::system(command.c_str());
   ToolRun run;
-  run.status = exit_status(std::system(command.c_str()));
+  run.status = exit_status(console / "status");
   run.out = read_file(console / "stdout");
   if (wrapper != nullptr) {
     run.out = without_console_line_breaks(run.out);

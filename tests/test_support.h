@@ -31,8 +31,18 @@ struct ToolRun {
   std::string err;
 };
 
+/// How the shell starts the tool, beyond its folder and its answers.
+struct Shell {
+  std::string args;
+  std::string setup;   ///< commands before it, such as "ulimit -f 8;"
+  std::string wrapper; ///< a command that runs it, such as "timeout 10"
+  bool stdin_closed = false;
+  bool stdout_closed = false;
+  std::string stdout_reader; ///< a command its stdout is piped to, such as "head -c 1"
+};
+
 /// Runs the built tool in `dir` with `answers` on its standard input.
-ToolRun run_tool(const ScratchDir &dir, const std::string &answers, const std::string &args = "");
+ToolRun run_tool(const ScratchDir &dir, const std::string &answers, const Shell &shell = {});
 
 /// Joins lines, each ended by CR LF, as a listing or table file holds them.
 std::string crlf(std::initializer_list<std::string> lines);

@@ -1,15 +1,14 @@
 #include "driver/conversion.h"
 
 #include "driver/fatal.h"
+#include "driver/information.h"
 #include "driver/progress.h"
 #include "driver/renumber.h"
+#include "driver/window.h"
+#include "platform/platform.h"
 #include "tables/reference_table.h"
 
-#include <cstdio>
-#if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-#endif
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -25,14 +24,24 @@ bool contains(std::string_view line, std::string_view text) {
   return line.find(text) != std::string_view::npos;
 }
 
+/// Creating the output empties it, so it must not be one of the inputs under
+/// another name, through a symbolic or a hard link.
+void refuse_output_over_an_input() {
+  std::error_code ignored;
+  const char *const inputs[] = {kListing, reference_tables[0].path, reference_tables[1].path,
+                                reference_tables[2].path, reference_tables[3].path};
+  for (const char *input : inputs) {
+    if (std::filesystem::equivalent(input, kFixed, ignored)) {
+      throw Fatal(std::string(kFixed) + " is the same file as " + input);
+    }
+  }
+}
+
 void open_files(RunState &st, FileSink &fixed) {
   if (const int err = st.in.open(kListing); err != 0) {
     throw Fatal(std::string("cannot read ") + kListing + ": " + describe_error(err));
   }
-  std::error_code ignored;
-  if (std::filesystem::equivalent(kListing, kFixed, ignored)) {
-    throw Fatal(std::string(kFixed) + " is the same file as " + kListing);
-  }
+  refuse_output_over_an_input();
   fixed.create(kFixed);
 }
 
@@ -56,10 +65,12 @@ void run(const Console &console, OutBuffer &screen) {
   print_banner(screen);
   st->Lx = ask_offset("Start writing from entry (Lxx): ", console, screen);
   st->Sx = ask_offset("Start writing from entry (Sxx): ", console, screen);
-  warn_unreadable_tables(console.err);
+  check_tables(st->tables, console.err);
   convert(*st, screen);
   st->out.flush();
   fixed.close();
+  screen.flush(); // the report follows the last progress line
+  report_misses(st->tables, kListing, console.err);
 }
 
 } // namespace
@@ -87,18 +98,19 @@ void rewrite_line(RunState &st) {
   }
 }
 
-int run_conversion(const Console &console) {
-  StreamSink screen_sink(console.out);
-  OutBuffer screen(screen_sink);
+int run_conversion(const Console &console, const std::vector<std::string_view> &args) {
+  OutBuffer screen(console.out);
   try {
-    run(console, screen);
+    if (const auto information = information_requested(args)) {
+      screen.put(*information); // before any file is opened
+    } else {
+      run(console, screen);
+    }
     screen.flush();
-    console.out.flush();
     return 0;
   } catch (const std::exception &e) { // Fatal, and the rare std::bad_alloc
     try {
       screen.flush(); // progress already made is shown before the error
-      console.out.flush();
     } catch (const Fatal &) {
       // Standard output is lost; the error below still goes to stderr.
     }
@@ -108,16 +120,18 @@ int run_conversion(const Console &console) {
   }
 }
 
-int run_conversion() {
-  // Output is already gathered into large blocks; a line-buffered console
-  // would cut each block into many small writes.
-  std::setvbuf(stdout, nullptr, _IONBF, 0);
-#if defined(_WIN32)
-  // Error lines end in a bare LF, as everywhere; stdout keeps the console's CR LF.
-  _setmode(_fileno(stderr), _O_BINARY);
-#endif
-  const Console console{std::cin, std::cout, std::cerr};
-  return run_conversion(console);
+int run_conversion(int argc, const char *const *argv) {
+  platform::prepare_process();
+  DescriptorInput in(platform::kStdin);
+  FileSink out(platform::kStdout, "standard output");
+  const Console console{in, out, std::cerr, platform::is_terminal(platform::kStdin)};
+  const std::vector<std::string_view> args(argv + std::min(argc, 1), argv + argc);
+  const int status = run_conversion(console, args);
+  if (should_keep_window_open(platform::console_facts())) {
+    OutBuffer screen(out);
+    wait_for_enter(in, screen);
+  }
+  return status;
 }
 
 } // namespace tarvello

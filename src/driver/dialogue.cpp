@@ -4,8 +4,6 @@
 #include "driver/numbers.h"
 
 #include <algorithm>
-#include <istream>
-#include <limits>
 #include <ostream>
 
 namespace tarvello {
@@ -13,45 +11,71 @@ namespace tarvello {
 namespace {
 
 constexpr std::int64_t kMagnitudeLimit = std::int64_t{1} << 31;
+/// A rejected answer is shown up to this many characters.
+constexpr std::size_t kShown = 40;
 
-bool next_is(std::istream &in, bool (*test)(char)) {
+bool next_is(ConsoleInput &in, bool (*test)(char)) {
   const int c = in.peek();
-  return c != std::char_traits<char>::eof() && test(static_cast<char>(c));
+  return c >= 0 && test(static_cast<char>(c));
 }
 
-Answer discard_line(std::istream &in) {
-  in.clear();
-  in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
-  return {AnswerKind::not_a_number, 0};
+bool not_space(char c) { return !is_space(c); }
+
+void take(ConsoleInput &in, std::string &text) {
+  const char c = static_cast<char>(in.get());
+  if (text.size() <= kShown) {
+    text += c;
+  }
+}
+
+/// The rest of the rejected word completes its text; the rest of the line is discarded.
+Answer rejected(ConsoleInput &in, std::string text) {
+  while (next_is(in, not_space)) {
+    take(in, text);
+  }
+  for (int c = in.get(); c >= 0 && c != '\n'; c = in.get()) {
+  }
+  return {AnswerKind::not_a_number, 0, std::move(text)};
+}
+
+/// The answer in double quotes, control characters shown as '?', cut at kShown.
+std::string quoted(const std::string &text) {
+  std::string shown = "\"";
+  for (std::size_t i = 0; i < std::min(text.size(), kShown); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    shown += c < 0x20 || c == 0x7f ? '?' : text[i];
+  }
+  return shown + (text.size() > kShown ? "...\"" : "\"");
 }
 
 } // namespace
 
-Answer read_answer(std::istream &in) {
+Answer read_answer(ConsoleInput &in) {
   while (next_is(in, is_space)) {
     in.get();
   }
-  if (!next_is(in, [](char) { return true; })) {
-    return {AnswerKind::end_of_input, 0};
+  if (in.peek() < 0) {
+    return {AnswerKind::end_of_input, 0, {}};
   }
-  const bool negative = next_is(in, [](char c) { return c == '-'; });
-  if (negative || next_is(in, [](char c) { return c == '+'; })) {
-    in.get();
+  std::string text;
+  const bool negative = in.peek() == '-';
+  if (negative || in.peek() == '+') {
+    take(in, text);
   }
   if (!next_is(in, is_digit)) {
-    return discard_line(in);
+    return rejected(in, std::move(text));
   }
   std::int64_t magnitude = 0;
   while (next_is(in, is_digit)) {
-    const int digit = in.get() - '0';
+    const int digit = in.peek() - '0';
+    take(in, text);
     magnitude = std::min(magnitude * 10 + digit, kMagnitudeLimit + 1);
   }
   const std::int64_t value = negative ? -magnitude : magnitude;
   if (value < -kMagnitudeLimit || value >= kMagnitudeLimit) {
-    return discard_line(in);
+    return rejected(in, std::move(text));
   }
-  in.clear(); // a number that ends the input is still a number
-  return {AnswerKind::number, static_cast<std::int32_t>(value)};
+  return {AnswerKind::number, static_cast<std::int32_t>(value), {}};
 }
 
 void print_banner(OutBuffer &screen) {
@@ -63,8 +87,7 @@ void print_banner(OutBuffer &screen) {
 std::int32_t ask_offset(const char *prompt, const Console &console, OutBuffer &screen) {
   for (;;) {
     screen.put(prompt);
-    screen.flush();
-    console.out.flush(); // the prompt must show while the tool waits
+    screen.flush(); // the prompt must show while the tool waits
     const Answer answer = read_answer(console.in);
     if (answer.kind == AnswerKind::number) {
       return answer.value;
@@ -72,7 +95,12 @@ std::int32_t ask_offset(const char *prompt, const Console &console, OutBuffer &s
     if (answer.kind == AnswerKind::end_of_input) {
       throw Fatal("standard input ended before a number was given");
     }
-    console.err << "tarvello: the answer must be a whole number from -2147483648 to 2147483647\n";
+    const std::string complaint =
+        quoted(answer.text) + " is not a whole number from -2147483648 to 2147483647";
+    if (!console.interactive) {
+      throw Fatal(complaint); // no one is there to answer again
+    }
+    console.err << "tarvello: " << complaint << '\n';
     console.err.flush();
   }
 }

@@ -1,17 +1,21 @@
 #pragma once
 
+#include "driver/console_input.h"
 #include "driver/out_buffer.h"
 
 #include <cstdint>
 #include <iosfwd>
+#include <string>
 
 namespace tarvello {
 
 /// The console: where answers come from and messages go.
 struct Console {
-  std::istream &in;
-  std::ostream &out;
+  ConsoleInput &in;
+  Sink &out;
   std::ostream &err;
+  /// A person answers at a terminal and can answer again; piped answers cannot.
+  bool interactive;
 };
 
 enum class AnswerKind { number, not_a_number, end_of_input };
@@ -19,18 +23,20 @@ enum class AnswerKind { number, not_a_number, end_of_input };
 struct Answer {
   AnswerKind kind;
   std::int32_t value;
+  std::string text; ///< what was rejected, as far as it is shown
 };
 
 /// Reads one answer as a stream of characters: white space, one optional sign,
 /// then digits up to the first other character, which stays in `in` for the
 /// next answer. When the answer is no number, or leaves the signed 32-bit
-/// range, the rest of that input line is discarded.
-Answer read_answer(std::istream &in);
+/// range, the rest of its word is its text and the rest of that line is discarded.
+Answer read_answer(ConsoleInput &in);
 
 /// Prints the banner.
 void print_banner(OutBuffer &screen);
 
-/// Shows `prompt` until a number is answered. Throws Fatal when the input ends.
+/// Shows `prompt` and reads a number. A rejected answer is reported and asked
+/// again at a terminal, and is an error otherwise. Throws Fatal when the input ends.
 std::int32_t ask_offset(const char *prompt, const Console &console, OutBuffer &screen);
 
 } // namespace tarvello

@@ -1,20 +1,11 @@
 #include "driver/fatal.h"
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <system_error>
+#include "platform/platform.h"
 
 namespace tarvello {
 
-std::string describe_error(int err) { return std::strerror(err); }
-
-int last_error() { return errno != 0 ? errno : EIO; }
-
-int open_failure(const char *path) {
-  const int err = last_error();
-  std::error_code ignored;
-  return std::filesystem::is_directory(path, ignored) ? EISDIR : err;
+std::string describe_error(int err) {
+  return err == kNotRegularFile ? "not a regular file" : platform::describe_error(err);
 }
 
 } // namespace tarvello

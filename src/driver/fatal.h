@@ -12,21 +12,18 @@ public:
   using std::runtime_error::runtime_error;
 };
 
-/// A read that failed other than at the end of a file. A reference lookup
-/// treats it as a miss; everywhere else it is fatal.
+/// A file that could not be opened or read other than at its end. Its message
+/// is "cannot read PATH: CAUSE"; a lookup puts the listing line before it.
 class ReadFailure : public Fatal {
 public:
   using Fatal::Fatal;
 };
 
-/// The system's description of an errno value.
+/// The cause given for a table that is a FIFO, a device or a socket: reading
+/// one could block the run or never end.
+constexpr int kNotRegularFile = -1;
+
+/// The description of an errno value, or of kNotRegularFile.
 std::string describe_error(int err);
-
-/// errno after a failed call, or EIO when the call left it unset.
-int last_error();
-
-/// Why `path` could not be opened. A directory is reported as one on every
-/// platform, although some refuse it only as a denied access.
-int open_failure(const char *path);
 
 } // namespace tarvello

@@ -2,26 +2,24 @@
 
 #include "driver/fatal.h"
 
-#include <cerrno>
+#include "platform/platform.h"
+
 #include <cstring>
 
 namespace tarvello {
 
 LineReader::~LineReader() {
-  if (file_ != nullptr) {
-    std::fclose(file_);
+  if (fd_ >= 0) {
+    platform::close_descriptor(fd_); // only read from: nothing can be lost
   }
 }
 
-int LineReader::open(const char *path) {
+int LineReader::open(const char *path, ReadMode mode) {
   path_ = path;
-  errno = 0;
-  file_ = std::fopen(path, "rb");
-  if (file_ == nullptr) {
-    return open_failure(path);
+  short_read_ends_ = mode == ReadMode::table;
+  if (const int err = platform::open_for_reading(path, short_read_ends_, fd_); err != 0) {
+    return err;
   }
-  // Reads go straight into our block; a stdio buffer would only copy twice.
-  std::setvbuf(file_, nullptr, _IONBF, 0);
   fill();
   return error_;
 }
@@ -63,20 +61,19 @@ void LineReader::fill() {
   std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
   end_ -= begin_;
   begin_ = 0;
-  if (file_ == nullptr || exhausted_) {
+  if (fd_ < 0 || exhausted_) {
     exhausted_ = true;
     return;
   }
   const std::size_t want = buffer_.size() - end_;
-  errno = 0;
-  const std::size_t got = std::fread(buffer_.data() + end_, 1, want, file_);
-  end_ += got;
-  if (got < want) {
+  const long got = platform::read_some(fd_, buffer_.data() + end_, want);
+  if (got < 0) {
     exhausted_ = true;
-    if (std::ferror(file_) != 0) {
-      error_ = last_error();
-    }
+    error_ = static_cast<int>(-got);
+    return;
   }
+  end_ += static_cast<std::size_t>(got);
+  exhausted_ = got == 0 || (short_read_ends_ && static_cast<std::size_t>(got) < want);
 }
 
 } // namespace tarvello

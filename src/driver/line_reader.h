@@ -2,13 +2,19 @@
 
 #include <array>
 #include <cstddef>
-#include <cstdio>
 #include <string_view>
 
 namespace tarvello {
 
 /// The longest line a listing or table may hold, without its line break.
 constexpr std::size_t kMaxLine = 999;
+
+/// How a file is read to its end.
+enum class ReadMode {
+  stream, ///< the listing, which may be a pipe: it ends when a read finds nothing more
+  table,  ///< a table checked to be a regular file: the open never waits, and a
+          ///< short read is its end, so a table that fits one block costs one read
+};
 
 /// Reads a CR LF text file line by line through one large block, so a line
 /// costs a memchr and no allocation. A line ends at LF; a CR directly before
@@ -22,7 +28,7 @@ public:
 
   /// Opens `path` and reads its first block, so a directory fails here too.
   /// Returns 0, or the errno of the failure.
-  int open(const char *path);
+  int open(const char *path, ReadMode mode = ReadMode::stream);
 
   /// The next line, valid until the next call. At the end of the file it
   /// yields the rest (possibly empty) and sets the end state. Throws Fatal for
@@ -40,7 +46,8 @@ private:
   std::string_view take(std::string_view line);
 
   static constexpr std::size_t kBlock = std::size_t{64} * 1024;
-  std::FILE *file_ = nullptr;
+  int fd_ = -1;
+  bool short_read_ends_ = false;
   const char *path_ = "";
   std::size_t begin_ = 0;
   std::size_t end_ = 0;

@@ -1,54 +1,47 @@
 #include "driver/out_buffer.h"
 
 #include "driver/fatal.h"
+#include "platform/platform.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <ostream>
+#include <string>
 
 namespace tarvello {
 
+namespace {
+[[noreturn]] void lost(const char *name, int err) {
+  throw Fatal(std::string("cannot write ") + name + ": " + describe_error(err));
+}
+} // namespace
+
 void FileSink::create(const char *path) {
-  path_ = path;
-  errno = 0;
-  file_ = std::fopen(path, "wb");
-  if (file_ == nullptr) {
-    throw Fatal(std::string("cannot create ") + path + ": " + describe_error(open_failure(path)));
+  name_ = path;
+  if (const int err = platform::create_for_writing(path, fd_); err != 0) {
+    throw Fatal(std::string("cannot create ") + path + ": " + describe_error(err));
   }
-  // OutBuffer already blocks the output; a second buffer would hide errors until close.
-  std::setvbuf(file_, nullptr, _IONBF, 0);
+  owned_ = true;
 }
 
 FileSink::~FileSink() {
-  if (file_ != nullptr) {
-    std::fclose(file_);
+  if (owned_) {
+    platform::close_descriptor(fd_); // only reached after an error, which is reported already
   }
 }
 
 void FileSink::write(std::string_view bytes) {
-  errno = 0;
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
-    throw Fatal(std::string("cannot write ") + path_ + ": " + describe_error(last_error()));
+  if (const int err = platform::write_all(fd_, bytes); err != 0) {
+    lost(name_, err);
   }
 }
 
 void FileSink::close() {
-  if (file_ == nullptr) {
+  if (!owned_) {
     return;
   }
-  std::FILE *file = file_;
-  file_ = nullptr;
-  errno = 0;
-  if (std::fclose(file) != 0) {
-    throw Fatal(std::string("cannot write ") + path_ + ": " + describe_error(last_error()));
-  }
-}
-
-void StreamSink::write(std::string_view bytes) {
-  stream_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!stream_) {
-    throw Fatal("cannot write standard output");
+  owned_ = false;
+  if (const int err = platform::close_descriptor(fd_); err != 0) {
+    lost(name_, err);
   }
 }
 

@@ -3,9 +3,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <iosfwd>
-#include <string>
 #include <string_view>
 
 namespace tarvello {
@@ -20,30 +17,23 @@ public:
   virtual void write(std::string_view bytes) = 0;
 };
 
-/// A file written as bytes, with no newline translation.
+/// A file or a console descriptor, written as bytes through the platform.
 class FileSink : public Sink {
 public:
   FileSink() = default;
+  /// Writes to `fd`, which stays open, naming it `name` in errors.
+  FileSink(int fd, const char *name) : fd_(fd), name_(name) {}
   ~FileSink() override;
   /// Creates or empties `path`; throws Fatal when it cannot.
   void create(const char *path);
   void write(std::string_view bytes) override;
-  /// Closes the file and throws Fatal when the close reports a lost write.
+  /// Closes a created file and throws Fatal when the close reports a lost write.
   void close();
 
 private:
-  std::FILE *file_ = nullptr;
-  const char *path_ = "";
-};
-
-/// A console stream, such as standard output.
-class StreamSink : public Sink {
-public:
-  explicit StreamSink(std::ostream &stream) : stream_(stream) {}
-  void write(std::string_view bytes) override;
-
-private:
-  std::ostream &stream_;
+  int fd_ = -1;
+  const char *name_ = "";
+  bool owned_ = false;
 };
 
 /// Collects output in one large block and hands it to its sink only when the

@@ -2,6 +2,7 @@
 
 #include "driver/line_reader.h"
 #include "driver/out_buffer.h"
+#include "tables/table_status.h"
 
 #include <cstdint>
 #include <string>
@@ -21,6 +22,7 @@ struct RunState {
   std::string_view s; ///< the current line; it lives in `in` until the next read
   std::string aux;    ///< scratch for a looked-up replacement line
   std::int64_t line_count = 0;
+  TableStatuses tables; ///< what the run learns of each reference table
 };
 
 /// Writes `line` to the rewritten listing, ended by CR LF.

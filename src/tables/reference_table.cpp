@@ -4,7 +4,7 @@
 #include "driver/line_reader.h"
 
 #include <algorithm>
-#include <ostream>
+#include <string>
 
 namespace tarvello {
 
@@ -28,6 +28,23 @@ bool scan(LineReader &file, const ReferenceTable &table, std::string_view s2, st
   return false;
 }
 
+/// Looks the current line up and counts a miss against its line number.
+bool find_replacement(RunState &st, const ReferenceTable &table) {
+  TableStatus &status = st.tables[table.slot];
+  bool found = false;
+  if (status.unreadable == 0) {
+    try {
+      found = lookup_reference(table, st.s, st.aux);
+    } catch (const ReadFailure &e) {
+      throw Fatal(std::string(st.in.path()) + ":" + std::to_string(st.in.line_number()) + ": " + e.what());
+    }
+  }
+  if (!found) {
+    status.count_miss(st.in.line_number());
+  }
+  return found;
+}
+
 } // namespace
 
 bool lookup_reference(const ReferenceTable &table, std::string_view line, std::string &result) {
@@ -36,39 +53,21 @@ bool lookup_reference(const ReferenceTable &table, std::string_view line, std::s
     return false; // an empty key would match any long enough line: no reference at all
   }
   LineReader file;
-  if (file.open(table.path) != 0) {
-    return false;
+  if (const int err = file.open(table.path, ReadMode::table); err != 0) {
+    throw ReadFailure(std::string("cannot read ") + table.path + ": " + describe_error(err));
   }
-  try {
-    return scan(file, table, s2, result);
-  } catch (const ReadFailure &) {
-    return false;
-  }
+  return scan(file, table, s2, result);
 }
 
 void replace_reference_line(RunState &st, const ReferenceTable &table) {
-  write_line(st, lookup_reference(table, st.s, st.aux) ? std::string_view(st.aux) : st.s);
+  write_line(st, find_replacement(st, table) ? std::string_view(st.aux) : st.s);
 }
 
 void replace_following_line(RunState &st, const ReferenceTable &table) {
   write_line(st, st.s);
-  if (lookup_reference(table, st.s, st.aux)) {
-    write_line(st, st.aux);
-    st.s = st.in.read_line();
-  } else {
-    st.s = st.in.read_line();
-    write_line(st, st.s);
-  }
-}
-
-void warn_unreadable_tables(std::ostream &err) {
-  for (const ReferenceTable &table : reference_tables) {
-    LineReader file;
-    if (const int cause = file.open(table.path); cause != 0) {
-      err << "tarvello: warning: " << table.path << ": " << describe_error(cause) << '\n';
-    }
-  }
-  err.flush();
+  const bool found = find_replacement(st, table);
+  st.s = st.in.read_line();
+  write_line(st, found ? std::string_view(st.aux) : st.s);
 }
 
 } // namespace tarvello

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstddef>
-#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -21,31 +20,32 @@ struct ReferenceTable {
   TableShape shape;
   std::size_t key_cut;      ///< characters cut from the front of a reference line to form its key
   std::size_t search_start; ///< where in a table line the key is searched from
+  std::size_t slot;         ///< its place in reference_tables and in the run's TableStatuses
 };
 
-inline constexpr ReferenceTable function_table{"vars/function.txt", TableShape::same_line, 17, 17};
-inline constexpr ReferenceTable handler_table{"vars/handler.txt", TableShape::same_line, 14, 13};
-inline constexpr ReferenceTable push_event_table{"vars/push_event.txt", TableShape::next_line, 0, 0};
-inline constexpr ReferenceTable fetch_id_table{"vars/fetch_id.txt", TableShape::next_line, 0, 0};
+inline constexpr ReferenceTable function_table{"vars/function.txt", TableShape::same_line, 17, 17, 0};
+inline constexpr ReferenceTable handler_table{"vars/handler.txt", TableShape::same_line, 14, 13, 1};
+inline constexpr ReferenceTable push_event_table{"vars/push_event.txt", TableShape::next_line, 0, 0, 2};
+inline constexpr ReferenceTable fetch_id_table{"vars/fetch_id.txt", TableShape::next_line, 0, 0, 3};
 inline constexpr std::array<ReferenceTable, 4> reference_tables{function_table, handler_table,
                                                                 push_event_table, fetch_id_table};
 
 /// Finds the replacement for the reference line `line` in `table` and puts it
-/// in `result`. Returns false on a miss: no line matches, the key is empty, or
-/// the table cannot be opened or read. The table is opened, scanned from its
-/// first line and closed on every call. Throws Fatal for a table line over 999
-/// characters.
+/// in `result`. Returns false on a miss: no line matches, or the key is empty.
+/// The table is opened, scanned from its first line and closed on every call.
+/// Throws ReadFailure when it cannot be opened or read, and Fatal for a table
+/// line over 999 characters.
 bool lookup_reference(const ReferenceTable &table, std::string_view line, std::string &result);
 
 /// A function or handler line: replaced by its table line, or kept on a miss.
+/// A miss is counted in the run's status of the table; a table that could not
+/// be read at the check misses without being opened, and one that cannot be
+/// read now ends the run with the listing line, the table and the cause.
 void replace_reference_line(RunState &st, const ReferenceTable &table);
 
 /// A pushed event or fetched id: the line is kept and the listing's next line
 /// is replaced by the table line after the match. On a miss the next line is
 /// written as read. Either way the next line goes through no rule.
 void replace_following_line(RunState &st, const ReferenceTable &table);
-
-/// Warns on `err` about each table that cannot be read; its lookups will miss.
-void warn_unreadable_tables(std::ostream &err);
 
 } // namespace tarvello

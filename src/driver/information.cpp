@@ -1,0 +1,48 @@
+#include "driver/information.h"
+
+#include "platform/platform.h"
+
+namespace tarvello {
+
+namespace {
+
+constexpr std::string_view kVersion = "tarvello " TARVELLO_VERSION "\n";
+
+constexpr std::string_view kHelp =
+    "Usage: tarvello [--help | --version]\n"
+    "\n"
+    "Rewrites the script listing ai.obj in the working directory into ai_fixed.obj:\n"
+    "shifts label numbers (Lxx) and string numbers (Sxx) by the start entries you\n"
+    "type, and fixes function, handler, event and id references from the tables\n"
+    "vars/function.txt, vars/handler.txt, vars/push_event.txt and vars/fetch_id.txt.\n"
+    "\n"
+    "Files:\n"
+    "  ai.obj          the listing, read and never changed\n"
+    "  ai_fixed.obj    the rewritten listing, created or emptied\n"
+    "  vars/*.txt      the four reference tables, read\n"
+    "\n"
+    "Dialogue: after the banner, answer \"Start writing from entry (Lxx): \" and\n"
+    "\"Start writing from entry (Sxx): \" with whole numbers; both may be typed on one\n"
+    "line. One progress line follows for each line rewritten. At the end, a warning\n"
+    "lists the reference lines that no table could fix.\n"
+    "\n"
+    "Exit status: 0 when the whole listing was rewritten, 1 after an error, which is\n"
+    "one line on standard error.\n"
+    "\n"
+    "Full documentation: man tarvello, or the README that comes with the tool.\n";
+
+} // namespace
+
+std::optional<std::string_view> information_requested(const std::vector<std::string_view> &args) {
+  for (const std::string_view arg : args) {
+    if (arg == "--help" || platform::is_native_help_switch(arg)) {
+      return kHelp;
+    }
+    if (arg == "--version") {
+      return kVersion;
+    }
+  }
+  return std::nullopt;
+}
+
+} // namespace tarvello

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+
+namespace tarvello {
+
+/// What one run learns of a reference table: whether it could be read at the
+/// check before the first line, and which reference lines it could not fix.
+/// Its size is fixed, however long the listing.
+struct TableStatus {
+  static constexpr std::size_t kShown = 10; ///< positions kept for the report
+
+  int unreadable = 0; ///< why the table could not be read at the check, or 0
+  std::int64_t misses = 0;
+  std::array<std::int64_t, kShown> first_misses{}; ///< listing line numbers
+
+  void count_miss(std::int64_t line) {
+    if (misses < static_cast<std::int64_t>(kShown)) {
+      first_misses[static_cast<std::size_t>(misses)] = line;
+    }
+    ++misses;
+  }
+};
+
+/// One status for each of the four tables, in the order of reference_tables.
+using TableStatuses = std::array<TableStatus, 4>;
+
+/// Checks that each table is a regular file that can be read, and warns on
+/// `err` about each that is not; the lookups of such a table miss.
+void check_tables(TableStatuses &statuses, std::ostream &err);
+
+/// After a run that reached the end of `listing`: one warning on `err` for
+/// each table with misses, with their count and first positions.
+void report_misses(const TableStatuses &statuses, const char *listing, std::ostream &err);
+
+} // namespace tarvello
