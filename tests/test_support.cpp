@@ -81,16 +81,16 @@ ToolRun run_tool(const ScratchDir &dir, const std::string &answers, const Shell 
   const char *exe = std::getenv("TARVELLO_EXE");
   const char *wrapper = std::getenv("TARVELLO_EXE_WRAPPER");
   const std::string out = quoted(console / "stdout");
-  const std::string command = "cd " + quoted(dir.path()) + " && { " + shell.setup + " " + shell.wrapper +
-                              " " + (wrapper != nullptr ? std::string(wrapper) + " " : "") +
-                              quoted(exe != nullptr ? exe : TARVELLO_EXE) + " " + shell.args +
-                              (shell.stdin_closed ? " <&-" : " <" + quoted(console / "stdin")) + " 2>" +
-                              quoted(console / "stderr") +
-                              (shell.stdout_closed           ? " >&-"
-                               : shell.stdout_reader.empty() ? " >" + out
-                                                             : "") +
-                              "; echo $? >" + quoted(console / "status") + "; }" +
-                              (shell.stdout_reader.empty() ? "" : " | " + shell.stdout_reader + " >" + out);
+  const bool piped = shell.output.rfind('|', 0) == 0;
+  const std::string command =
+      "cd " + quoted(dir.path()) + " && { " + shell.setup + " " + shell.wrapper + " " +
+      (wrapper != nullptr ? std::string(wrapper) + " " : "") + quoted(exe != nullptr ? exe : TARVELLO_EXE) +
+      " " + shell.args + " " + (shell.input.empty() ? "<" + quoted(console / "stdin") : shell.input) + " 2>" +
+      quoted(console / "stderr") + " " +
+      (shell.output.empty() ? ">" + out
+       : piped              ? ""
+                            : shell.output) +
+      "; echo $? >" + quoted(console / "status") + "; }" + (piped ? " " + shell.output + " >" + out : "");
   std::system(command.c_str());
   ToolRun run;
   run.status = exit_status(console / "status");

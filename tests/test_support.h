@@ -36,9 +36,8 @@ struct Shell {
   std::string args;
   std::string setup;   ///< commands before it, such as "ulimit -f 8;"
   std::string wrapper; ///< a command that runs it, such as "timeout 10"
-  bool stdin_closed = false;
-  bool stdout_closed = false;
-  std::string stdout_reader; ///< a command its stdout is piped to, such as "head -c 1"
+  std::string input;   ///< stdin instead of the answers, such as "<&-" for closed
+  std::string output;  ///< stdout instead of a file: ">&-" for closed, or "| head -c 1" for a pipe
 };
 
 /// Runs the built tool in `dir` with `answers` on its standard input.
