@@ -1,5 +1,8 @@
-// Generates the benchmark workloads, runs the tool on each several times and
-// prints median wall time, throughput and peak memory. POSIX only.
+// Generates the benchmark workloads, runs the tool on each several times,
+// alternating with the floor of that workload (the least any rewriter must
+// do), and prints median wall times, their ratio, throughput and peak memory.
+// POSIX only.
+#include "floor.h"
 #include "workload.h"
 
 #include <fcntl.h>
@@ -16,6 +19,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using tarvello::bench::Floor;
 using tarvello::bench::Workload;
 
 namespace {
@@ -30,14 +34,15 @@ struct Sample {
   std::exit(1);
 }
 
-/// One run of the tool in `dir`, answers from `answers`, stdout to a file.
-Sample run_once(const std::string &tool, const fs::path &dir) {
+/// Runs `child` in a new process in `dir`, answers on stdin and stdout to a
+/// file, and times it to its end.
+template <typename Child> Sample run_once(const fs::path &dir, Child child) {
   const auto start = std::chrono::steady_clock::now();
-  const pid_t child = fork();
-  if (child < 0) {
+  const pid_t pid = fork();
+  if (pid < 0) {
     fail("fork");
   }
-  if (child == 0) {
+  if (pid == 0) {
     if (chdir(dir.c_str()) != 0) {
       _exit(127);
     }
@@ -46,20 +51,25 @@ Sample run_once(const std::string &tool, const fs::path &dir) {
     if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0) {
       _exit(127);
     }
-    execl(tool.c_str(), tool.c_str(), static_cast<char *>(nullptr));
+    child();
     _exit(127);
   }
   int status = 0;
   rusage usage{};
-  if (wait4(child, &status, 0, &usage) < 0) {
+  if (wait4(pid, &status, 0, &usage) < 0) {
     fail("wait4");
   }
   const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "tarvello failed in %s\n", dir.c_str());
+    std::fprintf(stderr, "a run failed in %s\n", dir.c_str());
     std::exit(1);
   }
   return {took.count(), usage.ru_maxrss};
+}
+
+double median(std::vector<double> times) {
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
 }
 
 long count_lookups(const fs::path &listing) {
@@ -80,22 +90,28 @@ void measure(const std::string &tool, const fs::path &root, const Workload &w, i
   std::ofstream(dir / "answers.txt") << "100\n50\n";
   const double megabytes = static_cast<double>(fs::file_size(dir / "ai.obj")) / 1e6;
   const long lookups = count_lookups(dir / "ai.obj");
-  std::vector<double> times;
+  const Floor floor = tarvello::bench::floor_of(dir, lookups == 0);
+  std::vector<double> tool_times;
+  std::vector<double> floor_times;
   long peak = 0;
   for (int i = 0; i < runs; ++i) {
-    const Sample s = run_once(tool, dir);
-    times.push_back(s.seconds);
+    const Sample s = run_once(dir, [&] { execl(tool.c_str(), tool.c_str(), static_cast<char *>(nullptr)); });
+    tool_times.push_back(s.seconds);
     peak = std::max(peak, s.peak_kib);
+    floor_times.push_back(run_once(dir, [&] {
+                            tarvello::bench::run_floor(floor, dir);
+                            _exit(0);
+                          }).seconds);
   }
-  std::sort(times.begin(), times.end());
-  const double median = times[times.size() / 2];
-  std::printf("| %-3s | %10ld | %7.1f | %8.3f | %10.0f | %6.0f | %9.0f | %8.1f |\n", w.name.c_str(), w.lines,
-              megabytes, median, static_cast<double>(w.lines) / median, megabytes / median,
-              static_cast<double>(lookups) / median, static_cast<double>(peak) / 1024.0);
+  const double tool_s = median(tool_times);
+  const double floor_s = median(floor_times);
+  std::printf("| %-3s | %10ld | %7.1f | %8.3f | %8.3f | %10.2f | %10.0f | %9.0f | %8.1f |\n", w.name.c_str(),
+              w.lines, megabytes, tool_s, floor_s, tool_s / floor_s, static_cast<double>(w.lines) / tool_s,
+              static_cast<double>(lookups) / tool_s, static_cast<double>(peak) / 1024.0);
   std::fflush(stdout);
-  fs::remove(dir / "ai.obj");
-  fs::remove(dir / "ai_fixed.obj");
-  fs::remove(dir / "stdout.txt");
+  for (const char *name : {"ai.obj", "ai_fixed.obj", "stdout.txt", "floor.txt"}) {
+    fs::remove(dir / name);
+  }
 }
 
 } // namespace
@@ -107,10 +123,10 @@ int main(int argc, char **argv) {
   }
   const std::string tool = fs::absolute(argv[1]).string();
   const fs::path root = argv[2];
-  std::printf("| run | lines      | MB      | median s | lines/s    | MB/s   | lookups/s | peak MiB |\n"
-              "|-----|------------|---------|----------|------------|--------|-----------|----------|\n");
-  measure(tool, root, Workload{"W1", 200000, 0.24}, 7);
-  measure(tool, root, Workload{"W2", 2000000, 0.0}, 7);
+  std::printf("| run | lines      | MB      | tool s   | floor s  | tool/floor | lines/s    | lookups/s | peak MiB |\n"
+              "|-----|------------|---------|----------|----------|------------|------------|-----------|----------|\n");
+  measure(tool, root, Workload{"W1", 200000, 0.24}, 11);
+  measure(tool, root, Workload{"W2", 2000000, 0.0}, 11);
   measure(tool, root, Workload{"W3", 20000000, 0.0}, 3);
   return 0;
 }
