@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tarvello {
@@ -48,9 +49,35 @@ std::string_view LineReader::read_line() {
   }
 }
 
+void LineReader::skip_lines(std::size_t size) {
+  if (uncounted_end_ != begin_) { // lines were taken since the last skip
+    count_skipped();
+    uncounted_ = begin_;
+  }
+  begin_ += size;
+  uncounted_end_ = begin_;
+}
+
+long LineReader::line_number() const {
+  return line_number_ + static_cast<long>(std::count(buffer_.data() + uncounted_, buffer_.data() + uncounted_end_, '\n'));
+}
+
+void LineReader::count_skipped() {
+  line_number_ = line_number();
+  uncounted_ = uncounted_end_ = 0;
+}
+
+bool LineReader::read_more() {
+  if (exhausted_) {
+    return false;
+  }
+  fill();
+  return true;
+}
+
 std::string_view LineReader::take(std::string_view line) {
   if (line.size() > kMaxLine) {
-    throw Fatal(std::string(path_) + ":" + std::to_string(line_number_ + 1) +
+    throw Fatal(std::string(path_) + ":" + std::to_string(line_number() + 1) +
                 ": line longer than 999 characters");
   }
   ++line_number_;
@@ -58,6 +85,7 @@ std::string_view LineReader::take(std::string_view line) {
 }
 
 void LineReader::fill() {
+  count_skipped(); // the block moves
   std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
   end_ -= begin_;
   begin_ = 0;

@@ -35,13 +35,26 @@ public:
   /// a line over kMaxLine characters and ReadFailure for a failed read.
   std::string_view read_line();
 
+  /// What has been read but not yet taken as lines, valid until the next
+  /// call. A scan may search it whole rather than line by line.
+  std::string_view pending() const { return {buffer_.data() + begin_, end_ - begin_}; }
+  /// Takes the first `size` pending bytes, which hold whole lines, as read.
+  /// They are counted only when a line number is asked for or the block is
+  /// refilled, so a scan that finds its line early counts nothing.
+  void skip_lines(std::size_t size);
+  /// Reads more after what is pending. False when nothing more can come: the
+  /// file's end, or a failed read, which the next read_line reports.
+  bool read_more();
+
   bool at_end() const { return at_end_; }
   /// The number of lines read so far, counting from 1.
-  long line_number() const { return line_number_; }
+  long line_number() const;
   const char *path() const { return path_; }
 
 private:
   void fill();
+  /// Counts the skipped lines into line_number_.
+  void count_skipped();
   /// Counts `line` as read, refusing one over kMaxLine characters.
   std::string_view take(std::string_view line);
 
@@ -54,7 +67,9 @@ private:
   bool exhausted_ = false;
   bool at_end_ = false;
   int error_ = 0;
-  long line_number_ = 0;
+  long line_number_ = 0;        ///< lines taken, but for those skipped and not yet counted
+  std::size_t uncounted_ = 0;    ///< skipped lines not yet counted lie in [uncounted_, uncounted_end_)
+  std::size_t uncounted_end_ = 0;
   std::array<char, kBlock> buffer_; // left uninitialised: a lookup opens a reader each time
 };
 

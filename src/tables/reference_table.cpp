@@ -2,6 +2,7 @@
 
 #include "driver/fatal.h"
 #include "driver/line_reader.h"
+#include "tables/table_scan.h"
 
 #include <algorithm>
 #include <string>
@@ -9,24 +10,6 @@
 namespace tarvello {
 
 namespace {
-
-bool matches(std::string_view s1, std::string_view s2, std::size_t search_start) {
-  return s1.find(s2, search_start) != std::string_view::npos;
-}
-
-/// The scan tests for the end before each line, so a last line with no line
-/// break after it is never tried.
-bool scan(LineReader &file, const ReferenceTable &table, std::string_view s2, std::string &result) {
-  std::string_view s1 = file.read_line();
-  while (!file.at_end()) {
-    if (matches(s1, s2, table.search_start)) {
-      result.assign(table.shape == TableShape::same_line ? s1 : file.read_line());
-      return true;
-    }
-    s1 = file.read_line();
-  }
-  return false;
-}
 
 /// Looks the current line up and counts a miss against its line number.
 bool find_replacement(RunState &st, const ReferenceTable &table) {
@@ -56,7 +39,7 @@ bool lookup_reference(const ReferenceTable &table, std::string_view line, std::s
   if (const int err = file.open(table.path, ReadMode::table); err != 0) {
     throw ReadFailure(std::string("cannot read ") + table.path + ": " + describe_error(err));
   }
-  return scan(file, table, s2, result);
+  return scan_table(file, s2, table.search_start, table.shape == TableShape::next_line, result);
 }
 
 void replace_reference_line(RunState &st, const ReferenceTable &table) {

@@ -1,0 +1,100 @@
+#include "tables/table_scan.h"
+
+#include "driver/fatal.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace tarvello {
+
+namespace {
+
+using Searcher = std::boyer_moore_horspool_searcher<std::string_view::const_iterator>;
+
+/// The position after the last line break before `at`, or 0.
+std::size_t line_start(std::string_view text, std::size_t at) {
+  while (at > 0 && text[at - 1] != '\n') {
+    --at;
+  }
+  return at;
+}
+
+/// Holds each line of `text` before `to`, which follows a line break, to
+/// kMaxLine characters. Lines are counted only to name one that is too long.
+void check_lines(std::string_view text, std::size_t to, const LineReader &file) {
+  for (std::size_t from = 0; from < to;) {
+    // A line break within kMaxLine + 1 bytes ends every line before it in time.
+    const std::size_t last = text.substr(0, std::min(from + kMaxLine + 1, to)).rfind('\n');
+    if (last != std::string_view::npos && last >= from) {
+      from = last + 1;
+      continue;
+    }
+    const std::size_t end = text.find('\n', from); // a long line: only a CR before its break may pass
+    if (end - from - (text[end - 1] == '\r' ? 1 : 0) > kMaxLine) {
+      const auto before = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(from), '\n');
+      throw Fatal(std::string(file.path()) + ":" + std::to_string(file.line_number() + before + 1) +
+                  ": line longer than 999 characters");
+    }
+    from = end + 1;
+  }
+}
+
+/// The end of the line's own text in [start, end): a CR before its break is not part of it.
+std::size_t text_end(std::string_view text, std::size_t start, std::size_t end) {
+  return end > start && text[end - 1] == '\r' ? end - 1 : end;
+}
+
+/// Searches the whole lines of `lines` for a hit that lies inside one line at
+/// `search_start` or later. Returns the hit's line as [start, break), or npos.
+std::pair<std::size_t, std::size_t> find_line(std::string_view lines, const Searcher &searcher,
+                                              std::size_t key_size, std::size_t search_start) {
+  for (auto from = lines.begin();;) {
+    const auto hit = std::search(from, lines.end(), searcher);
+    if (hit == lines.end()) {
+      return {std::string_view::npos, 0};
+    }
+    const auto at = static_cast<std::size_t>(hit - lines.begin());
+    const std::size_t start = line_start(lines, at);
+    const std::size_t end = lines.find('\n', at);
+    if (at - start >= search_start && at + key_size <= text_end(lines, start, end)) {
+      return {start, end};
+    }
+    from = hit + 1; // the same line may hold the key again, later
+  }
+}
+
+} // namespace
+
+bool scan_table(LineReader &file, std::string_view key, std::size_t search_start, bool next_line,
+                std::string &result) {
+  const Searcher searcher(key.begin(), key.end());
+  for (;;) {
+    const std::string_view pending = file.pending();
+    const std::size_t last_break = pending.rfind('\n');
+    if (last_break == std::string_view::npos) {
+      if (pending.size() > kMaxLine + 1 || !file.read_more()) {
+        file.read_line(); // the last line, never tried, or one too long: read_line decides
+        return false;
+      }
+      continue;
+    }
+    const std::string_view lines = pending.substr(0, last_break + 1);
+    const auto [start, end] = find_line(lines, searcher, key.size(), search_start);
+    if (start == std::string_view::npos) {
+      check_lines(lines, lines.size(), file);
+      file.skip_lines(lines.size());
+      file.read_more();
+      continue;
+    }
+    check_lines(lines, end + 1, file);
+    if (next_line) {
+      file.skip_lines(end + 1);
+      result.assign(file.read_line());
+    } else {
+      result.assign(lines.substr(start, text_end(lines, start, end) - start));
+    }
+    return true;
+  }
+}
+
+} // namespace tarvello

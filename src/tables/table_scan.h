@@ -1,0 +1,20 @@
+#pragma once
+
+#include "driver/line_reader.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tarvello {
+
+/// Scans an open table from its current line for the first line, ended by a
+/// line break, that holds `key` at `search_start` or later. On a hit, the
+/// matching line (or with `next_line`, the line after it, as read_line gives
+/// it) goes into `result`. The key is searched across whole blocks, not line
+/// by line, yet every line passed over is still held to kMaxLine characters,
+/// in file order, and counted, so errors name the right line.
+bool scan_table(LineReader &file, std::string_view key, std::size_t search_start, bool next_line,
+                std::string &result);
+
+} // namespace tarvello
