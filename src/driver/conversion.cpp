@@ -4,6 +4,7 @@
 #include "driver/information.h"
 #include "driver/progress.h"
 #include "driver/renumber.h"
+#include "driver/rule_choice.h"
 #include "driver/window.h"
 #include "platform/platform.h"
 #include "tables/reference_table.h"
@@ -19,10 +20,6 @@ namespace {
 
 constexpr const char *kListing = "ai.obj";
 constexpr const char *kFixed = "ai_fixed.obj";
-
-bool contains(std::string_view line, std::string_view text) {
-  return line.find(text) != std::string_view::npos;
-}
 
 /// Creating the output empties it, so it must not be one of the inputs under
 /// another name, through a symbolic or a hard link.
@@ -76,26 +73,27 @@ void run(const Console &console, OutBuffer &screen) {
 } // namespace
 
 void rewrite_line(RunState &st) {
-  const std::string_view s = st.s;
-  if (contains(s, "func_call")) {
-    replace_reference_line(st, function_table);
-  } else if (contains(s, "handler ")) {
-    replace_reference_line(st, handler_table);
-  } else if (contains(s, "push_event\t//")) {
-    replace_following_line(st, push_event_table);
-  } else if (contains(s, "fetch_i\t//")) {
-    replace_following_line(st, fetch_id_table);
-  } else if (contains(s, "branch_false") || contains(s, "branch_true") || contains(s, "jump L")) {
-    renumber_label_operand(st);
-  } else if (contains(s, "push_string")) {
-    renumber_string_operand(st);
-  } else if (!s.empty() && s.front() == 'L') {
-    renumber_label_entry(st);
-  } else if (!s.empty() && s.front() == 'S') {
-    renumber_string_entry(st);
-  } else {
-    write_line(st, s);
+  switch (choose_rule(st.s)) {
+  case Rule::function:
+    return replace_reference_line(st, function_table);
+  case Rule::handler:
+    return replace_reference_line(st, handler_table);
+  case Rule::push_event:
+    return replace_following_line(st, push_event_table);
+  case Rule::fetch_id:
+    return replace_following_line(st, fetch_id_table);
+  case Rule::label_operand:
+    return renumber_label_operand(st);
+  case Rule::string_operand:
+    return renumber_string_operand(st);
+  case Rule::label_entry:
+    return renumber_label_entry(st);
+  case Rule::string_entry:
+    return renumber_string_entry(st);
+  case Rule::copy:
+    break;
   }
+  write_line(st, st.s);
 }
 
 int run_conversion(const Console &console, const std::vector<std::string_view> &args) {

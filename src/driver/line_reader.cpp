@@ -59,7 +59,8 @@ void LineReader::skip_lines(std::size_t size) {
 }
 
 long LineReader::line_number() const {
-  return line_number_ + static_cast<long>(std::count(buffer_.data() + uncounted_, buffer_.data() + uncounted_end_, '\n'));
+  return line_number_ +
+         static_cast<long>(std::count(buffer_.data() + uncounted_, buffer_.data() + uncounted_end_, '\n'));
 }
 
 void LineReader::count_skipped() {

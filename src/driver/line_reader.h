@@ -67,8 +67,8 @@ private:
   bool exhausted_ = false;
   bool at_end_ = false;
   int error_ = 0;
-  long line_number_ = 0;        ///< lines taken, but for those skipped and not yet counted
-  std::size_t uncounted_ = 0;    ///< skipped lines not yet counted lie in [uncounted_, uncounted_end_)
+  long line_number_ = 0;      ///< lines taken, but for those skipped and not yet counted
+  std::size_t uncounted_ = 0; ///< skipped lines not yet counted lie in [uncounted_, uncounted_end_)
   std::size_t uncounted_end_ = 0;
   std::array<char, kBlock> buffer_; // left uninitialised: a lookup opens a reader each time
 };

@@ -53,25 +53,23 @@ OutBuffer::~OutBuffer() {
   }
 }
 
-void OutBuffer::put(std::string_view text) {
-  if (text.empty()) {
+void OutBuffer::put_long(std::string_view text) {
+  flush();
+  if (text.size() > buffer_.size()) {
+    sink_.write(text);
     return;
   }
-  if (text.size() > buffer_.size() - used_) {
-    flush();
-    if (text.size() > buffer_.size()) {
-      sink_.write(text);
-      return;
-    }
-  }
-  std::memcpy(buffer_.data() + used_, text.data(), text.size());
-  used_ += text.size();
+  std::memcpy(buffer_.data(), text.data(), text.size());
+  used_ = text.size();
 }
 
 void OutBuffer::put_number(std::int64_t number) {
-  std::array<char, 24> digits{};
-  const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), number);
-  put(std::string_view(digits.data(), static_cast<std::size_t>(result.ptr - digits.data())));
+  constexpr std::size_t kLongest = 20; // "-9223372036854775808"
+  if (buffer_.size() - used_ < kLongest) {
+    flush();
+  }
+  const auto result = std::to_chars(buffer_.data() + used_, buffer_.data() + buffer_.size(), number);
+  used_ = static_cast<std::size_t>(result.ptr - buffer_.data());
 }
 
 void OutBuffer::flush() {

@@ -1,15 +1,13 @@
 #include "tables/table_scan.h"
 
 #include "driver/fatal.h"
+#include "tables/key_finder.h"
 
 #include <algorithm>
-#include <functional>
 
 namespace tarvello {
 
 namespace {
-
-using Searcher = std::boyer_moore_horspool_searcher<std::string_view::const_iterator>;
 
 /// The position after the last line break before `at`, or 0.
 std::size_t line_start(std::string_view text, std::size_t at) {
@@ -46,20 +44,19 @@ std::size_t text_end(std::string_view text, std::size_t start, std::size_t end) 
 
 /// Searches the whole lines of `lines` for a hit that lies inside one line at
 /// `search_start` or later. Returns the hit's line as [start, break), or npos.
-std::pair<std::size_t, std::size_t> find_line(std::string_view lines, const Searcher &searcher,
+std::pair<std::size_t, std::size_t> find_line(std::string_view lines, const KeyFinder &finder,
                                               std::size_t key_size, std::size_t search_start) {
-  for (auto from = lines.begin();;) {
-    const auto hit = std::search(from, lines.end(), searcher);
-    if (hit == lines.end()) {
+  for (std::size_t from = 0;;) {
+    const std::size_t at = finder.find(lines, from);
+    if (at == std::string_view::npos) {
       return {std::string_view::npos, 0};
     }
-    const auto at = static_cast<std::size_t>(hit - lines.begin());
     const std::size_t start = line_start(lines, at);
     const std::size_t end = lines.find('\n', at);
     if (at - start >= search_start && at + key_size <= text_end(lines, start, end)) {
       return {start, end};
     }
-    from = hit + 1; // the same line may hold the key again, later
+    from = at + 1; // the same line may hold the key again, later
   }
 }
 
@@ -67,7 +64,7 @@ std::pair<std::size_t, std::size_t> find_line(std::string_view lines, const Sear
 
 bool scan_table(LineReader &file, std::string_view key, std::size_t search_start, bool next_line,
                 std::string &result) {
-  const Searcher searcher(key.begin(), key.end());
+  const KeyFinder finder(key);
   for (;;) {
     const std::string_view pending = file.pending();
     const std::size_t last_break = pending.rfind('\n');
@@ -79,7 +76,7 @@ bool scan_table(LineReader &file, std::string_view key, std::size_t search_start
       continue;
     }
     const std::string_view lines = pending.substr(0, last_break + 1);
-    const auto [start, end] = find_line(lines, searcher, key.size(), search_start);
+    const auto [start, end] = find_line(lines, finder, key.size(), search_start);
     if (start == std::string_view::npos) {
       check_lines(lines, lines.size(), file);
       file.skip_lines(lines.size());

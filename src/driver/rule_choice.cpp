@@ -1,0 +1,63 @@
+#include "driver/rule_choice.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace tarvello {
+
+namespace {
+
+/// Whether a test text may begin with a byte: most bytes of a line need no more.
+constexpr std::array<bool, 256> kStarts = [] {
+  std::array<bool, 256> starts{};
+  for (const unsigned char c : {'f', 'h', 'p', 'b', 'j'}) {
+    starts[c] = true;
+  }
+  return starts;
+}();
+
+template <std::size_t N> bool begins(const char *at, const char *end, const char (&text)[N]) {
+  return static_cast<std::size_t>(end - at) >= N - 1 && std::memcmp(at, text, N - 1) == 0;
+}
+
+/// The earliest rule of a test text that begins at `at`, or Rule::copy.
+Rule rule_at(const char *at, const char *end) {
+  switch (*at) {
+  case 'f':
+    return begins(at, end, "func_call")     ? Rule::function
+           : begins(at, end, "fetch_i\t//") ? Rule::fetch_id
+                                            : Rule::copy;
+  case 'h':
+    return begins(at, end, "handler ") ? Rule::handler : Rule::copy;
+  case 'p':
+    return begins(at, end, "push_event\t//") ? Rule::push_event
+           : begins(at, end, "push_string")  ? Rule::string_operand
+                                             : Rule::copy;
+  case 'b':
+    return begins(at, end, "branch_false") || begins(at, end, "branch_true") ? Rule::label_operand
+                                                                             : Rule::copy;
+  default: // 'j'
+    return begins(at, end, "jump L") ? Rule::label_operand : Rule::copy;
+  }
+}
+
+} // namespace
+
+Rule choose_rule(std::string_view line) {
+  constexpr std::size_t kShortest = 6; // "jump L"
+  Rule best = Rule::copy;
+  const char *const end = line.data() + line.size();
+  const char *const last = line.size() < kShortest ? line.data() : end - kShortest + 1;
+  for (const char *at = line.data(); at < last && best != Rule::function; ++at) {
+    if (kStarts[static_cast<unsigned char>(*at)]) {
+      best = std::min(best, rule_at(at, end));
+    }
+  }
+  if (best != Rule::copy || line.empty()) {
+    return best;
+  }
+  return line.front() == 'L' ? Rule::label_entry : line.front() == 'S' ? Rule::string_entry : Rule::copy;
+}
+
+} // namespace tarvello
