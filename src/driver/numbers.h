@@ -16,7 +16,11 @@ std::optional<std::int32_t> add_offset(std::int32_t number, std::int32_t offset)
 
 /// True for the white space that atoi and the prompts skip.
 constexpr bool is_space(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+  constexpr std::uint64_t kSpaces = (std::uint64_t{1} << ' ') | (std::uint64_t{1} << '\t') |
+                                    (std::uint64_t{1} << '\n') | (std::uint64_t{1} << '\v') |
+                                    (std::uint64_t{1} << '\f') | (std::uint64_t{1} << '\r');
+  const auto byte = static_cast<unsigned char>(c);
+  return byte <= ' ' && ((kSpaces >> byte) & 1U) != 0; // one test, not six: it runs on every number
 }
 
 constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }

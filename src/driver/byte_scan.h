@@ -1,14 +1,14 @@
 #pragma once
 
-// Sixteen bytes compared at once, for the two scans that look at every byte:
-// the rule test of each listing line and the key search in a table. It uses
-// the vector extension of GCC and Clang, the two compilers the build knows.
+// Many bytes compared at once: eight in a word for the rule test of each
+// listing line, and sixteen in a vector for the key search in a table (an
+// extension of GCC and Clang, the two compilers the build knows).
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-namespace tarvello::bytes16 {
+namespace tarvello::byte_scan {
 
 using Bytes16 = unsigned char __attribute__((vector_size(16)));
 constexpr std::size_t kWidth = 16;
@@ -40,6 +40,11 @@ inline std::size_t first_place(std::uint64_t bits) {
   return static_cast<std::size_t>(kLittleEndian ? __builtin_ctzll(bits) : __builtin_clzll(bits)) / 8;
 }
 
+/// Clears the flag of the byte at `place`, counted in memory order.
+inline std::uint64_t clear_place(std::uint64_t bits, std::size_t place) {
+  return bits & ~(std::uint64_t{0x80} << (kLittleEndian ? place * 8 : 56 - place * 8));
+}
+
 /// Calls `visit` with the place of each byte of `flags` that is set (a
 /// comparison's 0xff), in order, until it returns true; returns whether one did.
 template <typename Visit> bool find_set(Bytes16 flags, Visit visit) {
@@ -54,10 +59,17 @@ template <typename Visit> bool find_set(Bytes16 flags, Visit visit) {
       if (visit(half * 8 + place)) {
         return true;
       }
-      bits &= ~(std::uint64_t{0x80} << (kLittleEndian ? place * 8 : 56 - place * 8));
+      bits = clear_place(bits, place);
     }
   }
   return false;
 }
 
-} // namespace tarvello::bytes16
+/// Eight bytes of text as one word, in memory order.
+inline std::uint64_t load8(const char *at) {
+  std::uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  return word;
+}
+
+} // namespace tarvello::byte_scan
