@@ -20,9 +20,16 @@ std::size_t line_start(std::string_view text, std::size_t at) {
 /// Holds each line of `text` before `to`, which follows a line break, to
 /// kMaxLine characters. Lines are counted only to name one that is too long.
 void check_lines(std::string_view text, std::size_t to, const LineReader &file) {
+  constexpr std::size_t kProbe = 64;
   for (std::size_t from = 0; from < to;) {
-    // A line break within kMaxLine + 1 bytes ends every line before it in time.
-    const std::size_t last = text.substr(0, std::min(from + kMaxLine + 1, to)).rfind('\n');
+    // A line break before `window` ends every line that begins before it in time.
+    const std::size_t window = from + kMaxLine + 1;
+    if (window >= to) {
+      return;
+    }
+    const std::size_t near_end = text.substr(window - kProbe, kProbe).find('\n'); // the usual case: one short look
+    const std::size_t last = near_end != std::string_view::npos ? window - kProbe + near_end
+                                                                : text.substr(0, window).rfind('\n');
     if (last != std::string_view::npos && last >= from) {
       from = last + 1;
       continue;
