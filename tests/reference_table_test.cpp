@@ -44,6 +44,8 @@ TEST_P(Lookup, FindsTheReplacementOrMisses) {
     EXPECT_EQ(found ? std::optional<std::string>(result) : std::nullopt, c.expected);
   } catch (const ReadFailure &) {
     EXPECT_EQ(c.expected, "<cannot read>");
+  } catch (const Fatal &e) { // named by its place: the path, then ":line: cause"
+    EXPECT_EQ(c.expected, "<error>" + std::string(e.what()).substr(path.size()));
   }
 }
 
@@ -76,6 +78,37 @@ INSTANTIATE_TEST_SUITE_P(
         LookupCase{"MissingTable", function_table, "<none>", kCall, "<cannot read>"},
         LookupCase{"TableIsADirectory", function_table, "<dir>", kCall, "<cannot read>"},
         LookupCase{"EmptyTable", function_table, "", kCall, std::nullopt}),
+    [](const auto &info) { return info.param.name; });
+
+/// `count` short lines that hold no key, then `last` lines as given.
+std::string after_filler(std::size_t count, std::initializer_list<std::string> last) {
+  std::string bytes;
+  for (std::size_t i = 0; i < count; ++i) {
+    bytes += "\tfunc_call\t0x0007\tSleep" + std::to_string(i) + "\r\n";
+  }
+  return bytes + crlf(last);
+}
+
+const std::string kMatch = "0123456789abcdefg\tOpenGate";
+
+// Corners of the scan that searches whole blocks rather than line by line.
+INSTANTIATE_TEST_SUITE_P(
+    BlockScan, Lookup,
+    ::testing::Values(
+        LookupCase{"TooEarlyThenValidInOneLine", function_table, crlf({"\tOpenGate 0123456\tOpenGate", ""}), kCall,
+                   "\tOpenGate 0123456\tOpenGate"},
+        LookupCase{"KeyEndingInCrMissesTheLineBreak", function_table, crlf({kMatch, kMatch + "\r", ""}),
+                   kCall + "\r", kMatch + "\r"},
+        // 2298 filler lines end 4 bytes before 64 KiB, where the block ends.
+        LookupCase{"HitAcrossABlockBoundary", function_table, after_filler(2298, {kMatch, ""}), kCall, kMatch},
+        LookupCase{"LongestLineWithCrBeforeTheHit", function_table, crlf({std::string(999, 'x'), kMatch}), kCall,
+                   kMatch},
+        LookupCase{"TooLongLineAfterManyNamesItsLine", function_table,
+                   after_filler(100, {std::string(1000, 'x'), kMatch}), kCall,
+                   "<error>:101: line longer than 999 characters"},
+        LookupCase{"TooLongLineInTheSecondBlockNamesItsLine", function_table,
+                   after_filler(3000, {std::string(1000, 'x'), kMatch}), kCall,
+                   "<error>:3001: line longer than 999 characters"}),
     [](const auto &info) { return info.param.name; });
 
 INSTANTIATE_TEST_SUITE_P(

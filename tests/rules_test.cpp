@@ -1,5 +1,6 @@
 #include "driver/conversion.h"
 #include "driver/fatal.h"
+#include "driver/rule_choice.h"
 
 #include <gtest/gtest.h>
 
@@ -90,6 +91,35 @@ INSTANTIATE_TEST_SUITE_P(Numbers, OutOfRange,
                                            RangeCase{"S-2147483648.x", 0, -1},
                                            RangeCase{"\tjump L2147483648", 0, 0},
                                            RangeCase{"\tpush_string\tS2147483000", 0, 1000}));
+
+} // namespace
+} // namespace tarvello
+
+namespace tarvello {
+namespace {
+
+struct ChoiceCase {
+  std::string line;
+  Rule rule;
+};
+
+class ChooseRule : public ::testing::TestWithParam<ChoiceCase> {};
+
+TEST_P(ChooseRule, FindsEveryTestTextInOnePass) {
+  EXPECT_EQ(choose_rule(GetParam().line), GetParam().rule) << "line: '" << GetParam().line << "'";
+}
+
+// Texts at the very end, cut short, doubled letters before them, and a later text of an earlier rule.
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ChooseRule,
+    ::testing::Values(ChoiceCase{"xxjump L", Rule::label_operand}, ChoiceCase{"xxjump ", Rule::copy},
+                      ChoiceCase{"\tbranch_tru", Rule::copy}, ChoiceCase{"bbranch_true", Rule::label_operand},
+                      ChoiceCase{"ppush_string", Rule::string_operand},
+                      ChoiceCase{"push_event\t/", Rule::copy}, ChoiceCase{"x push_event\t//", Rule::push_event},
+                      ChoiceCase{"Lfetch_i\t//", Rule::fetch_id}, ChoiceCase{"handler", Rule::copy},
+                      ChoiceCase{"Shandler ", Rule::handler},
+                      ChoiceCase{"\tpush_string\tS1 fetch_i\t// func_call", Rule::function},
+                      ChoiceCase{"Ljump", Rule::label_entry}, ChoiceCase{"S", Rule::string_entry}));
 
 } // namespace
 } // namespace tarvello
