@@ -94,21 +94,22 @@ const std::string kMatch = "0123456789abcdefg\tOpenGate";
 // Corners of the scan that searches whole blocks rather than line by line.
 INSTANTIATE_TEST_SUITE_P(
     BlockScan, Lookup,
-    ::testing::Values(
-        LookupCase{"TooEarlyThenValidInOneLine", function_table, crlf({"\tOpenGate 0123456\tOpenGate", ""}), kCall,
-                   "\tOpenGate 0123456\tOpenGate"},
-        LookupCase{"KeyEndingInCrMissesTheLineBreak", function_table, crlf({kMatch, kMatch + "\r", ""}),
-                   kCall + "\r", kMatch + "\r"},
-        // 2298 filler lines end 4 bytes before 64 KiB, where the block ends.
-        LookupCase{"HitAcrossABlockBoundary", function_table, after_filler(2298, {kMatch, ""}), kCall, kMatch},
-        LookupCase{"LongestLineWithCrBeforeTheHit", function_table, crlf({std::string(999, 'x'), kMatch}), kCall,
-                   kMatch},
-        LookupCase{"TooLongLineAfterManyNamesItsLine", function_table,
-                   after_filler(100, {std::string(1000, 'x'), kMatch}), kCall,
-                   "<error>:101: line longer than 999 characters"},
-        LookupCase{"TooLongLineInTheSecondBlockNamesItsLine", function_table,
-                   after_filler(3000, {std::string(1000, 'x'), kMatch}), kCall,
-                   "<error>:3001: line longer than 999 characters"}),
+    ::testing::Values(LookupCase{"TooEarlyThenValidInOneLine", function_table,
+                                 crlf({"\tOpenGate 0123456\tOpenGate", ""}), kCall,
+                                 "\tOpenGate 0123456\tOpenGate"},
+                      LookupCase{"KeyEndingInCrMissesTheLineBreak", function_table,
+                                 crlf({kMatch, kMatch + "\r", ""}), kCall + "\r", kMatch + "\r"},
+                      // 2298 filler lines end 4 bytes before 64 KiB, where the block ends.
+                      LookupCase{"HitAcrossABlockBoundary", function_table, after_filler(2298, {kMatch, ""}),
+                                 kCall, kMatch},
+                      LookupCase{"LongestLineWithCrBeforeTheHit", function_table,
+                                 crlf({std::string(999, 'x'), kMatch}), kCall, kMatch},
+                      LookupCase{"TooLongLineAfterManyNamesItsLine", function_table,
+                                 after_filler(100, {std::string(1000, 'x'), kMatch}), kCall,
+                                 "<error>:101: line longer than 999 characters"},
+                      LookupCase{"TooLongLineInTheSecondBlockNamesItsLine", function_table,
+                                 after_filler(3000, {std::string(1000, 'x'), kMatch}), kCall,
+                                 "<error>:3001: line longer than 999 characters"}),
     [](const auto &info) { return info.param.name; });
 
 INSTANTIATE_TEST_SUITE_P(

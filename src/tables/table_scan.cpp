@@ -27,9 +27,10 @@ void check_lines(std::string_view text, std::size_t to, const LineReader &file) 
     if (window >= to) {
       return;
     }
-    const std::size_t near_end = text.substr(window - kProbe, kProbe).find('\n'); // the usual case: one short look
-    const std::size_t last = near_end != std::string_view::npos ? window - kProbe + near_end
-                                                                : text.substr(0, window).rfind('\n');
+    const std::size_t near_end =
+        text.substr(window - kProbe, kProbe).find('\n'); // the usual case: one short look
+    const std::size_t last =
+        near_end != std::string_view::npos ? window - kProbe + near_end : text.substr(0, window).rfind('\n');
     if (last != std::string_view::npos && last >= from) {
       from = last + 1;
       continue;
