@@ -1,9 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 
 namespace tarvello {
@@ -50,7 +50,8 @@ public:
   /// Adds `text`; inline, as a line costs a few of these.
   void put(std::string_view text) {
     if (text.size() <= buffer_.size() - used_) {
-      std::memcpy(buffer_.data() + used_, text.data(), text.size());
+      std::copy(text.begin(), text.end(),
+                buffer_.begin() + static_cast<std::ptrdiff_t>(used_)); // empty text too
       used_ += text.size();
     } else {
       put_long(text);
