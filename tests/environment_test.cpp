@@ -16,6 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::crlf;
+using testing::listing_of;
 using testing::run_tool;
 using testing::ScratchDir;
 using testing::screen_after;
@@ -65,14 +66,6 @@ TEST_P(Environment, KeepsEveryPromise) {
   }
 }
 
-std::string many_lines(std::size_t count, const std::string &line) {
-  std::string text = "H\r\n";
-  for (std::size_t i = 0; i < count; ++i) {
-    text += line + "\r\n";
-  }
-  return text;
-}
-
 /// strace as the tool's wrapper, injecting `fault` into calls on `file`.
 /// LeakSanitizer cannot run under ptrace; the other sanitizers still do.
 std::string strace(const std::string &file, const std::string &fault) {
@@ -106,10 +99,10 @@ INSTANTIATE_TEST_SUITE_P(
                           s.input = "<dir";
                         },
                         1, "tarvello: cannot read standard input: Is a directory\n", ""},
-        EnvironmentCase{"PipeClosedEarly", many_lines(20000, "L1"),
+        EnvironmentCase{"PipeClosedEarly", listing_of(20000, "L1"),
                         [](const ScratchDir &, Shell &s) { s.output = "| head -c 1"; }, 1,
                         "tarvello: cannot write standard output: Broken pipe\n", ""},
-        EnvironmentCase{"FileSizeLimit", many_lines(200, std::string(500, 'x')),
+        EnvironmentCase{"FileSizeLimit", listing_of(200, std::string(500, 'x')),
                         [](const ScratchDir &, Shell &s) { s.setup = "ulimit -f 8;"; }, 1,
                         "tarvello: cannot write ai_fixed.obj: File too large\n", ""},
         EnvironmentCase{"FifoTableMisses", crlf({"H", "\thandler 0x03 OnOpen"}),

@@ -112,6 +112,14 @@ std::string crlf(std::initializer_list<std::string> lines) {
   return text;
 }
 
+std::string listing_of(std::size_t count, const std::string &line) {
+  std::string text = "H\r\n";
+  for (std::size_t i = 0; i < count; ++i) {
+    text += line + "\r\n";
+  }
+  return text;
+}
+
 std::string screen_after(int passes) {
   std::string text = "Tarvello v0.9\n"
                      "Renumbers labels and strings and fixes references, from ai.obj to ai_fixed.obj\n"

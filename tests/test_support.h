@@ -46,6 +46,9 @@ ToolRun run_tool(const ScratchDir &dir, const std::string &answers, const Shell 
 /// Joins lines, each ended by CR LF, as a listing or table file holds them.
 std::string crlf(std::initializer_list<std::string> lines);
 
+/// A listing: the line "H", then `count` times `line`, each ended by CR LF.
+std::string listing_of(std::size_t count, const std::string &line);
+
 /// The console output of a run that reached the end: banner, both prompts and
 /// `passes` progress messages.
 std::string screen_after(int passes);
