@@ -25,7 +25,7 @@ int LineReader::open(const char *path, ReadMode mode) {
   return error_;
 }
 
-std::string_view LineReader::read_line() {
+std::string_view LineReader::read_line_slowly() {
   for (;;) {
     std::string_view rest(buffer_.data() + begin_, end_ - begin_);
     const std::size_t lf = rest.find('\n');

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 
 namespace tarvello {
@@ -33,7 +34,17 @@ public:
   /// The next line, valid until the next call. At the end of the file it
   /// yields the rest (possibly empty) and sets the end state. Throws Fatal for
   /// a line over kMaxLine characters and ReadFailure for a failed read.
-  std::string_view read_line();
+  std::string_view read_line() {
+    // The usual line lies whole in the block and is short enough: inline.
+    const char *const begin = buffer_.data() + begin_;
+    const auto *lf = static_cast<const char *>(std::memchr(begin, '\n', end_ - begin_));
+    if (lf == nullptr || static_cast<std::size_t>(lf - begin) > kMaxLine) {
+      return read_line_slowly();
+    }
+    begin_ += static_cast<std::size_t>(lf - begin) + 1;
+    ++line_number_;
+    return {begin, static_cast<std::size_t>(lf - begin) - (lf > begin && lf[-1] == '\r' ? 1 : 0)};
+  }
 
   /// What has been read but not yet taken as lines, valid until the next
   /// call. A scan may search it whole rather than line by line.
@@ -52,6 +63,8 @@ public:
   const char *path() const { return path_; }
 
 private:
+  /// read_line for a line that needs more of the file, ends it, or is too long.
+  std::string_view read_line_slowly();
   void fill();
   /// Counts the skipped lines into line_number_.
   void count_skipped();

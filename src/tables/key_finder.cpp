@@ -2,6 +2,7 @@
 
 #include "driver/byte_scan.h"
 
+#include <array>
 #include <cstring>
 
 namespace tarvello {
@@ -13,15 +14,16 @@ using byte_scan::kWidth;
 
 /// How rare a byte tends to be in a listing: blanks and tabs are everywhere,
 /// lower-case names nearly so, digits less, capitals and the rest least.
-int rarity(char c) {
-  if (c == '\t' || c == ' ') {
-    return 0;
+constexpr std::array<unsigned char, 256> kRarity = [] {
+  std::array<unsigned char, 256> rarity{};
+  for (std::size_t c = 0; c < rarity.size(); ++c) {
+    const bool lower = (c >= 'a' && c <= 'z') || c == '_';
+    rarity[c] = c == '\t' || c == ' ' ? 0 : lower ? 1 : c >= '0' && c <= '9' ? 2 : 3;
   }
-  if ((c >= 'a' && c <= 'z') || c == '_') {
-    return 1;
-  }
-  return c >= '0' && c <= '9' ? 2 : 3;
-}
+  return rarity;
+}();
+
+unsigned char rarity(char c) { return kRarity[static_cast<unsigned char>(c)]; }
 
 } // namespace
 
