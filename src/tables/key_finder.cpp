@@ -1,6 +1,7 @@
 #include "tables/key_finder.h"
 
 #include "driver/byte_scan.h"
+#include "tables/wide_scan.h"
 
 #include <array>
 #include <cstring>
@@ -27,7 +28,8 @@ unsigned char rarity(char c) { return kRarity[static_cast<unsigned char>(c)]; }
 
 } // namespace
 
-KeyFinder::KeyFinder(std::string_view key) : key_(key), last_(key.empty() ? 0 : key.size() - 1) {
+KeyFinder::KeyFinder(std::string_view key, bool wide)
+    : key_(key), last_(key.empty() ? 0 : key.size() - 1), wide_(wide && wide_scan_available()) {
   for (std::size_t i = 0; i < last_; ++i) {
     if (rarity(key[i]) >= rarity(key[rare_])) {
       rare_ = i; // the last of the rarest, nearest the part that tells lines apart
@@ -71,6 +73,13 @@ std::size_t KeyFinder::find(std::string_view text, std::size_t from) const {
   };
   constexpr std::size_t kPass = 4 * kWidth;
   std::size_t at = from;
+  if (wide_) {
+    const WideScan wide = wide_scan(*this, text, from, last_start);
+    if (wide.found) {
+      return wide.at;
+    }
+    at = wide.at;
+  }
   for (; at + kPass <= last_start + 1; at += kPass) {
     const Bytes16 flags[] = {candidates(at), candidates(at + kWidth), candidates(at + 2 * kWidth),
                              candidates(at + 3 * kWidth)};
