@@ -21,7 +21,7 @@ __attribute__((target("avx2"))) std::uint32_t agree(const char *rare_at, const c
 } // namespace
 
 bool wide_scan_available() {
-  static const bool avx2 = __builtin_cpu_supports("avx2") != 0;
+  static const bool avx2 = __builtin_cpu_supports("avx2"); // a bool in Clang, an int in GCC
   return avx2;
 }
 
