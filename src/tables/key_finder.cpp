@@ -26,17 +26,6 @@ constexpr std::array<unsigned char, 256> kRarity = [] {
 
 unsigned char rarity(char c) { return kRarity[static_cast<unsigned char>(c)]; }
 
-} // namespace
-
-KeyFinder::KeyFinder(std::string_view key, bool wide)
-    : key_(key), last_(key.empty() ? 0 : key.size() - 1), wide_(wide && wide_scan_available()) {
-  for (std::size_t i = 0; i < last_; ++i) {
-    if (rarity(key[i]) >= rarity(key[rare_])) {
-      rare_ = i; // the last of the rarest, nearest the part that tells lines apart
-    }
-  }
-}
-
 /// Whether the `size` bytes at `a` and `b` are equal, eight at a time, with
 /// no call: most candidates differ within the first eight.
 bool same_bytes(const char *a, const char *b, std::size_t size) {
@@ -49,6 +38,17 @@ bool same_bytes(const char *a, const char *b, std::size_t size) {
     }
   }
   return byte_scan::load8(a + size - 8) == byte_scan::load8(b + size - 8);
+}
+
+} // namespace
+
+KeyFinder::KeyFinder(std::string_view key, bool wide)
+    : key_(key), last_(key.empty() ? 0 : key.size() - 1), wide_(wide && wide_scan_available()) {
+  for (std::size_t i = 0; i < last_; ++i) {
+    if (rarity(key[i]) >= rarity(key[rare_])) {
+      rare_ = i; // the last of the rarest, nearest the part that tells lines apart
+    }
+  }
 }
 
 bool KeyFinder::matches_at(std::string_view text, std::size_t at) const {
