@@ -66,12 +66,10 @@ std::size_t KeyFinder::find(std::string_view text, std::size_t from) const {
   const std::size_t last_start = text.size() - key_.size();
   const Bytes16 rare = byte_scan::repeat(key_[rare_]);
   const Bytes16 last = byte_scan::repeat(key_[last_]);
-  // Four vectors a pass: the test whether any holds a candidate is shared.
   const auto candidates = [&](std::size_t at) -> Bytes16 {
     return (byte_scan::load(text.data() + at + rare_) == rare) &
            (byte_scan::load(text.data() + at + last_) == last);
   };
-  constexpr std::size_t kPass = 4 * kWidth;
   std::size_t at = from;
   if (wide_) {
     const WideScan wide = wide_scan(*this, text, from, last_start);
@@ -79,20 +77,6 @@ std::size_t KeyFinder::find(std::string_view text, std::size_t from) const {
       return wide.at;
     }
     at = wide.at;
-  }
-  for (; at + kPass <= last_start + 1; at += kPass) {
-    const Bytes16 flags[] = {candidates(at), candidates(at + kWidth), candidates(at + 2 * kWidth),
-                             candidates(at + 3 * kWidth)};
-    if (!byte_scan::any(flags[0] | flags[1] | flags[2] | flags[3])) {
-      continue;
-    }
-    for (std::size_t v = 0; v < 4; ++v) {
-      std::size_t hit = 0;
-      const std::size_t base = at + v * kWidth;
-      if (byte_scan::find_set(flags[v], [&](std::size_t i) { return matches_at(text, hit = base + i); })) {
-        return hit;
-      }
-    }
   }
   for (; at + kWidth <= last_start + 1; at += kWidth) {
     std::size_t hit = 0;
