@@ -1,6 +1,6 @@
 // Micro-benchmarks of the per-line rules and of one table lookup.
 #include "driver/conversion.h"
-#include "tables/reference_table.h"
+#include "tables/lookup.h"
 #include "workload.h"
 
 #include <benchmark/benchmark.h>

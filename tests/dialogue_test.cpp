@@ -1,5 +1,5 @@
 #include "driver/dialogue.h"
-#include "driver/fatal.h"
+#include "io/fatal.h"
 
 #include <gtest/gtest.h>
 

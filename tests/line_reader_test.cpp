@@ -1,5 +1,5 @@
-#include "driver/fatal.h"
-#include "driver/line_reader.h"
+#include "io/fatal.h"
+#include "io/line_reader.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@ Lines read_all(const testing::ScratchDir &dir, const std::string &bytes) {
   dir.write("f", bytes);
   const std::string path = (dir.path() / "f").string();
   LineReader reader;
-  EXPECT_EQ(reader.open(path.c_str()), 0);
+  EXPECT_FALSE(reader.open(path.c_str()).failed());
   Lines lines;
   while (!reader.at_end()) {
     const std::string_view line = reader.read_line();
@@ -69,7 +69,7 @@ TEST_P(TooLong, NamesTheFileAndLine) {
   dir.write("f", GetParam().bytes);
   const std::string path = (dir.path() / "f").string();
   LineReader reader;
-  ASSERT_EQ(reader.open(path.c_str()), 0);
+  ASSERT_FALSE(reader.open(path.c_str()).failed());
   try {
     while (!reader.at_end()) {
       reader.read_line();
@@ -107,9 +107,9 @@ TEST(LineReader, ReadsLinesAcrossBlockBoundaries) {
 TEST(LineReader, OpenReportsMissingFilesAndDirectories) {
   const testing::ScratchDir dir;
   LineReader missing;
-  EXPECT_NE(missing.open((dir.path() / "absent").string().c_str()), 0);
+  EXPECT_TRUE(missing.open((dir.path() / "absent").string().c_str()).failed());
   LineReader directory;
-  EXPECT_NE(directory.open(dir.path().string().c_str()), 0);
+  EXPECT_TRUE(directory.open(dir.path().string().c_str()).failed());
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "driver/fatal.h"
-#include "tables/reference_table.h"
+#include "io/fatal.h"
+#include "tables/lookup.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "driver/conversion.h"
-#include "driver/fatal.h"
+#include "io/fatal.h"
 #include "driver/rule_choice.h"
 
 #include <gtest/gtest.h>

@@ -1,13 +1,14 @@
 #include "driver/conversion.h"
 
-#include "driver/fatal.h"
+#include "io/fatal.h"
+#include "io/message.h"
 #include "driver/information.h"
 #include "driver/progress.h"
 #include "driver/renumber.h"
 #include "driver/rule_choice.h"
 #include "driver/window.h"
 #include "platform/platform.h"
-#include "tables/reference_table.h"
+#include "tables/lookup.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -25,18 +26,19 @@ constexpr const char *kFixed = "ai_fixed.obj";
 /// another name, through a symbolic or a hard link.
 void refuse_output_over_an_input() {
   std::error_code ignored;
-  const char *const inputs[] = {kListing, reference_tables[0].path, reference_tables[1].path,
-                                reference_tables[2].path, reference_tables[3].path};
-  for (const char *input : inputs) {
-    if (std::filesystem::equivalent(input, kFixed, ignored)) {
-      throw Fatal(std::string(kFixed) + " is the same file as " + input);
+  if (std::filesystem::equivalent(kListing, kFixed, ignored)) {
+    throw Fatal(message::same_file(kFixed, kListing));
+  }
+  for (const ReferenceTable &table : reference_tables) {
+    if (std::filesystem::equivalent(table.path, kFixed, ignored)) {
+      throw Fatal(message::same_file(kFixed, table.path));
     }
   }
 }
 
 void open_files(RunState &st, FileSink &fixed) {
-  if (const int err = st.in.open(kListing); err != 0) {
-    throw Fatal(std::string("cannot read ") + kListing + ": " + describe_error(err));
+  if (const Cause cause = st.in.open(kListing); cause.failed()) {
+    throw Fatal(message::cannot("read", kListing, cause));
   }
   refuse_output_over_an_input();
   fixed.create(kFixed);
@@ -112,8 +114,7 @@ int run_conversion(const Console &console, const std::vector<std::string_view> &
     } catch (const Fatal &) {
       // Standard output is lost; the error below still goes to stderr.
     }
-    console.err << "tarvello: " << e.what() << '\n';
-    console.err.flush();
+    message::print_error(console.err, e.what());
     return 1;
   }
 }

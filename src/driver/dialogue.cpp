@@ -1,16 +1,17 @@
 #include "driver/dialogue.h"
 
-#include "driver/fatal.h"
-#include "driver/numbers.h"
+#include "io/fatal.h"
+#include "io/message.h"
+#include "io/numbers.h"
 
 #include <algorithm>
-#include <ostream>
 
 namespace tarvello {
 
 namespace {
 
-constexpr std::int64_t kMagnitudeLimit = std::int64_t{1} << 31;
+/// Digits are taken up to a magnitude beyond either end of the range, and no further.
+constexpr std::int64_t kBeyond = std::int64_t{kMostNumber} + 2;
 /// A rejected answer is shown up to this many characters.
 constexpr std::size_t kShown = 40;
 
@@ -69,10 +70,10 @@ Answer read_answer(ConsoleInput &in) {
   while (next_is(in, is_digit)) {
     const int digit = in.peek() - '0';
     take(in, text);
-    magnitude = std::min(magnitude * 10 + digit, kMagnitudeLimit + 1);
+    magnitude = std::min(magnitude * 10 + digit, kBeyond);
   }
   const std::int64_t value = negative ? -magnitude : magnitude;
-  if (value < -kMagnitudeLimit || value >= kMagnitudeLimit) {
+  if (value < kLeastNumber || value > kMostNumber) {
     return rejected(in, std::move(text));
   }
   return {AnswerKind::number, static_cast<std::int32_t>(value), {}};
@@ -93,15 +94,13 @@ std::int32_t ask_offset(const char *prompt, const Console &console, OutBuffer &s
       return answer.value;
     }
     if (answer.kind == AnswerKind::end_of_input) {
-      throw Fatal("standard input ended before a number was given");
+      throw Fatal(message::input_ended());
     }
-    const std::string complaint =
-        quoted(answer.text) + " is not a whole number from -2147483648 to 2147483647";
+    const std::string complaint = message::not_a_number(quoted(answer.text));
     if (!console.interactive) {
       throw Fatal(complaint); // no one is there to answer again
     }
-    console.err << "tarvello: " << complaint << '\n';
-    console.err.flush();
+    message::print_error(console.err, complaint);
   }
 }
 

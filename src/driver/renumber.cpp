@@ -1,9 +1,8 @@
 #include "driver/renumber.h"
 
-#include "driver/fatal.h"
-#include "driver/numbers.h"
-
-#include <string>
+#include "io/fatal.h"
+#include "io/message.h"
+#include "io/numbers.h"
 
 namespace tarvello {
 
@@ -13,8 +12,7 @@ std::int32_t shifted(const RunState &st, std::string_view entry, std::int32_t of
   const auto number = read_number(entry);
   const auto sum = number ? add_offset(*number, offset) : std::nullopt;
   if (!sum) {
-    throw Fatal(std::string(st.in.path()) + ":" + std::to_string(st.in.line_number()) +
-                ": number outside the range -2147483648 to 2147483647");
+    throw Fatal(message::number_out_of_range(st.in.path(), st.in.line_number()));
   }
   return *sum;
 }

@@ -1,6 +1,6 @@
 #include "driver/rule_choice.h"
 
-#include "driver/byte_scan.h"
+#include "io/byte_scan.h"
 
 #include <algorithm>
 #include <array>

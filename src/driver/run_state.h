@@ -1,7 +1,7 @@
 #pragma once
 
-#include "driver/line_reader.h"
-#include "driver/out_buffer.h"
+#include "io/line_reader.h"
+#include "io/out_buffer.h"
 #include "tables/table_status.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "driver/window.h"
 
-#include "driver/fatal.h"
+#include "io/fatal.h"
 
 namespace tarvello {
 

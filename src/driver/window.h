@@ -1,7 +1,7 @@
 #pragma once
 
-#include "driver/console_input.h"
-#include "driver/out_buffer.h"
+#include "io/console_input.h"
+#include "io/out_buffer.h"
 #include "platform/platform.h"
 
 namespace tarvello {

@@ -1,6 +1,6 @@
 #include "tables/key_finder.h"
 
-#include "driver/byte_scan.h"
+#include "io/byte_scan.h"
 #include "tables/wide_scan.h"
 
 #include <array>

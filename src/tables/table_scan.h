@@ -1,6 +1,6 @@
 #pragma once
 
-#include "driver/line_reader.h"
+#include "io/line_reader.h"
 
 #include <cstddef>
 #include <string>

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "io/message.h"
+#include "tables/reference_table.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +16,7 @@ namespace tarvello {
 struct TableStatus {
   static constexpr std::size_t kShown = 10; ///< positions kept for the report
 
-  int unreadable = 0; ///< why the table could not be read at the check, or 0
+  Cause unreadable; ///< why the table could not be read at the check, if it could not
   std::int64_t misses = 0;
   std::array<std::int64_t, kShown> first_misses{}; ///< listing line numbers
 
@@ -25,8 +28,20 @@ struct TableStatus {
   }
 };
 
-/// One status for each of the four tables, in the order of reference_tables.
-using TableStatuses = std::array<TableStatus, 4>;
+/// One status for each reference table.
+class TableStatuses {
+public:
+  /// The status of `table`, which is one of reference_tables.
+  TableStatus &of(const ReferenceTable &table) { return statuses_[index_of(table)]; }
+  const TableStatus &of(const ReferenceTable &table) const { return statuses_[index_of(table)]; }
+
+private:
+  static std::size_t index_of(const ReferenceTable &table) {
+    return static_cast<std::size_t>(&table - reference_tables.data());
+  }
+
+  std::array<TableStatus, reference_tables.size()> statuses_{};
+};
 
 /// Checks that each table is a regular file that can be read, and warns on
 /// `err` about each that is not; the lookups of such a table miss.

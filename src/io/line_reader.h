@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/message.h"
+
 #include <array>
 #include <cstddef>
 #include <cstring>
@@ -28,8 +30,8 @@ public:
   LineReader &operator=(const LineReader &) = delete;
 
   /// Opens `path` and reads its first block, so a directory fails here too.
-  /// Returns 0, or the errno of the failure.
-  int open(const char *path, ReadMode mode = ReadMode::stream);
+  /// Returns why it cannot, or no failure.
+  Cause open(const char *path, ReadMode mode = ReadMode::stream);
 
   /// The next line, valid until the next call. At the end of the file it
   /// yields the rest (possibly empty) and sets the end state. Throws Fatal for
@@ -79,7 +81,7 @@ private:
   std::size_t end_ = 0;
   bool exhausted_ = false;
   bool at_end_ = false;
-  int error_ = 0;
+  Cause error_;
   long line_number_ = 0;      ///< lines taken, but for those skipped and not yet counted
   std::size_t uncounted_ = 0; ///< skipped lines not yet counted lie in [uncounted_, uncounted_end_)
   std::size_t uncounted_end_ = 0;

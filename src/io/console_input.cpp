@@ -1,6 +1,7 @@
-#include "driver/console_input.h"
+#include "io/console_input.h"
 
-#include "driver/fatal.h"
+#include "io/fatal.h"
+#include "io/message.h"
 #include "platform/platform.h"
 
 #include <algorithm>
@@ -26,7 +27,7 @@ int ConsoleInput::get() {
 std::size_t DescriptorInput::read_more(char *data, std::size_t size) {
   const long got = platform::read_some(fd_, data, size);
   if (got < 0) {
-    throw Fatal("cannot read standard input: " + describe_error(static_cast<int>(-got)));
+    throw Fatal(message::cannot("read", "standard input", Cause::system(static_cast<int>(-got))));
   }
   return static_cast<std::size_t>(got);
 }

@@ -1,7 +1,8 @@
-#include "tables/reference_table.h"
+#include "tables/lookup.h"
 
-#include "driver/fatal.h"
-#include "driver/line_reader.h"
+#include "io/fatal.h"
+#include "io/line_reader.h"
+#include "io/message.h"
 #include "tables/table_scan.h"
 
 #include <algorithm>
@@ -13,13 +14,13 @@ namespace {
 
 /// Looks the current line up and counts a miss against its line number.
 bool find_replacement(RunState &st, const ReferenceTable &table) {
-  TableStatus &status = st.tables[table.slot];
+  TableStatus &status = st.tables.of(table);
   bool found = false;
-  if (status.unreadable == 0) {
+  if (!status.unreadable.failed()) {
     try {
       found = lookup_reference(table, st.s, st.aux);
     } catch (const ReadFailure &e) {
-      throw Fatal(std::string(st.in.path()) + ":" + std::to_string(st.in.line_number()) + ": " + e.what());
+      throw Fatal(message::at_line(st.in.path(), st.in.line_number(), e.what()));
     }
   }
   if (!found) {
@@ -36,8 +37,8 @@ bool lookup_reference(const ReferenceTable &table, std::string_view line, std::s
     return false; // an empty key would match any long enough line: no reference at all
   }
   LineReader file;
-  if (const int err = file.open(table.path, ReadMode::table); err != 0) {
-    throw ReadFailure(std::string("cannot read ") + table.path + ": " + describe_error(err));
+  if (const Cause cause = file.open(table.path, ReadMode::table); cause.failed()) {
+    throw ReadFailure(message::cannot("read", table.path, cause));
   }
   return scan_table(file, s2, table.search_start, table.shape == TableShape::next_line, result);
 }

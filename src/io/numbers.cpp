@@ -1,13 +1,12 @@
-#include "driver/numbers.h"
+#include "io/numbers.h"
 
 #include <cstddef>
-#include <limits>
 
 namespace tarvello {
 
 namespace {
-constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
-constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
+constexpr std::int64_t kMin = kLeastNumber;
+constexpr std::int64_t kMax = kMostNumber;
 
 std::optional<std::int32_t> narrowed(std::int64_t value) {
   if (value < kMin || value > kMax) {

@@ -1,10 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string_view>
 
 namespace tarvello {
+
+/// The range of every number the tool reads, writes or adds: signed 32 bits.
+constexpr std::int32_t kLeastNumber = std::numeric_limits<std::int32_t>::min();
+constexpr std::int32_t kMostNumber = std::numeric_limits<std::int32_t>::max();
 
 /// Reads a number as atoi does: white space, one optional sign, then decimal
 /// digits up to the first other character; no digits read as 0. Returns

@@ -6,7 +6,8 @@
 namespace tarvello {
 
 /// An error that ends the run. Thrown anywhere, caught once in run_conversion,
-/// which prints it as one line on stderr and exits with status 1.
+/// which prints it as one line on stderr and exits with status 1. Its text is
+/// built by the message module.
 class Fatal : public std::runtime_error {
 public:
   using std::runtime_error::runtime_error;
@@ -18,12 +19,5 @@ class ReadFailure : public Fatal {
 public:
   using Fatal::Fatal;
 };
-
-/// The cause given for a table that is a FIFO, a device or a socket: reading
-/// one could block the run or never end.
-constexpr int kNotRegularFile = -1;
-
-/// The description of an errno value, or of kNotRegularFile.
-std::string describe_error(int err);
 
 } // namespace tarvello

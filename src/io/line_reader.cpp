@@ -1,7 +1,7 @@
-#include "driver/line_reader.h"
+#include "io/line_reader.h"
 
-#include "driver/fatal.h"
-
+#include "io/fatal.h"
+#include "io/message.h"
 #include "platform/platform.h"
 
 #include <algorithm>
@@ -15,11 +15,11 @@ LineReader::~LineReader() {
   }
 }
 
-int LineReader::open(const char *path, ReadMode mode) {
+Cause LineReader::open(const char *path, ReadMode mode) {
   path_ = path;
   short_read_ends_ = mode == ReadMode::table;
   if (const int err = platform::open_for_reading(path, short_read_ends_, fd_); err != 0) {
-    return err;
+    return Cause::system(err);
   }
   fill();
   return error_;
@@ -38,8 +38,8 @@ std::string_view LineReader::read_line_slowly() {
       return take(line);
     }
     if (exhausted_ || rest.size() > kMaxLine + 1) {
-      if (error_ != 0) {
-        throw ReadFailure(std::string("cannot read ") + path_ + ": " + describe_error(error_));
+      if (error_.failed()) {
+        throw ReadFailure(message::cannot("read", path_, error_));
       }
       begin_ = end_;
       at_end_ = true;
@@ -78,8 +78,7 @@ bool LineReader::read_more() {
 
 std::string_view LineReader::take(std::string_view line) {
   if (line.size() > kMaxLine) {
-    throw Fatal(std::string(path_) + ":" + std::to_string(line_number() + 1) +
-                ": line longer than 999 characters");
+    throw Fatal(message::line_too_long(path_, line_number() + 1));
   }
   ++line_number_;
   return line;
@@ -98,7 +97,7 @@ void LineReader::fill() {
   const long got = platform::read_some(fd_, buffer_.data() + end_, want);
   if (got < 0) {
     exhausted_ = true;
-    error_ = static_cast<int>(-got);
+    error_ = Cause::system(static_cast<int>(-got));
     return;
   }
   end_ += static_cast<std::size_t>(got);

@@ -1,24 +1,24 @@
-#include "driver/out_buffer.h"
+#include "io/out_buffer.h"
 
-#include "driver/fatal.h"
+#include "io/fatal.h"
+#include "io/message.h"
 #include "platform/platform.h"
 
 #include <charconv>
 #include <cstring>
-#include <string>
 
 namespace tarvello {
 
 namespace {
 [[noreturn]] void lost(const char *name, int err) {
-  throw Fatal(std::string("cannot write ") + name + ": " + describe_error(err));
+  throw Fatal(message::cannot("write", name, Cause::system(err)));
 }
 } // namespace
 
 void FileSink::create(const char *path) {
   name_ = path;
   if (const int err = platform::create_for_writing(path, fd_); err != 0) {
-    throw Fatal(std::string("cannot create ") + path + ": " + describe_error(err));
+    throw Fatal(message::cannot("create", path, Cause::system(err)));
   }
   owned_ = true;
 }

@@ -1,0 +1,66 @@
+#pragma once
+
+// Every line the tool writes on stderr is built here: the prefixes, the place
+// "path:line: ", the causes and the limits the code checks. A message reads the
+// same wherever it is raised, and a new one, or a new way of writing a path,
+// is a change in this one file.
+
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+namespace tarvello {
+
+/// Why a file or a standard stream could not be used: an error the system
+/// reports, or a cause the tool finds itself. The default is no failure.
+class Cause {
+public:
+  /// The causes the system has no error number for.
+  enum class Own { none, not_regular_file };
+
+  Cause() = default;
+  static Cause system(int err) { return Cause(err, Own::none); }
+  static Cause own(Own what) { return Cause(0, what); }
+
+  bool failed() const { return err_ != 0 || own_ != Own::none; }
+  std::string text() const;
+
+private:
+  Cause(int err, Own own) : err_(err), own_(own) {}
+  int err_ = 0;
+  Own own_ = Own::none;
+};
+
+namespace message {
+
+/// "path:line", as an error names a line and the report lists one.
+std::string position(std::string_view path, std::int64_t line);
+/// "path:line: what".
+std::string at_line(std::string_view path, std::int64_t line, std::string_view what);
+
+/// "cannot VERB NAME: CAUSE", as in "cannot read ai.obj: No such file or directory".
+std::string cannot(std::string_view verb, std::string_view name, const Cause &cause);
+std::string line_too_long(std::string_view path, std::int64_t line);
+std::string number_out_of_range(std::string_view path, std::int64_t line);
+std::string same_file(std::string_view output, std::string_view input);
+std::string input_ended();
+/// A rejected answer: `shown` is its text as it may be shown, quotes included.
+std::string not_a_number(std::string_view shown);
+
+/// The warning at the check for a table that cannot be read.
+std::string table_unusable(std::string_view table, const Cause &cause);
+/// The warning for a table's misses: their count, and the first `shown` of
+/// their listing lines, which are in `lines`.
+std::string misses(std::string_view table, std::int64_t count, const Cause &unreadable, std::string_view listing,
+                   const std::int64_t *lines, std::size_t shown);
+
+/// Writes "tarvello: TEXT" as one line on `err`.
+void print_error(std::ostream &err, std::string_view text);
+/// Writes "tarvello: warning: TEXT" as one line on `err`.
+void print_warning(std::ostream &err, std::string_view text);
+
+} // namespace message
+
+} // namespace tarvello
