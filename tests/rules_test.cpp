@@ -122,5 +122,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ChoiceCase{"\tpush_string\tS1 fetch_i\t// func_call", Rule::function},
                       ChoiceCase{"Ljump", Rule::label_entry}, ChoiceCase{"S", Rule::string_entry}));
 
+TEST(ChooseRule, TakesEveryTestTextOfTheTable) {
+  for (const RuleText &t : rule_texts) {
+    EXPECT_EQ(choose_rule("\t" + std::string(t.text) + "x"), t.rule) << "text: '" << t.text << "'";
+  }
+}
+
 } // namespace
 } // namespace tarvello

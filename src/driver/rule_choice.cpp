@@ -14,10 +14,19 @@ namespace {
 /// Whether a test text may begin with a byte: most bytes of a line need no more.
 constexpr std::array<bool, 256> kStarts = [] {
   std::array<bool, 256> starts{};
-  for (const unsigned char c : {'f', 'h', 'p', 'b', 'j'}) {
-    starts[c] = true;
+  for (const RuleText &t : rule_texts) {
+    starts[static_cast<unsigned char>(t.text.front())] = true;
   }
   return starts;
+}();
+
+/// The length of the shortest test text: no text begins closer to a line's end.
+constexpr std::size_t kShortest = [] {
+  std::size_t shortest = rule_texts[0].text.size();
+  for (const RuleText &t : rule_texts) {
+    shortest = std::min(shortest, t.text.size());
+  }
+  return shortest;
 }();
 
 /// Whether `text` (a literal of 8 to 16 characters) begins at `at`: two
@@ -29,12 +38,13 @@ template <std::size_t N> bool begins(const char *at, const char *end, const char
          byte_scan::load8(at + kSize - 8) == byte_scan::load8(text + kSize - 8);
 }
 
-/// The same for "handler " and "jump L", shorter than eight.
+/// The same for "jump L", shorter than eight.
 bool begins_short(const char *at, const char *end, std::string_view text) {
   return static_cast<std::size_t>(end - at) >= text.size() && std::memcmp(at, text.data(), text.size()) == 0;
 }
 
-/// The earliest rule of a test text that begins at `at`, or Rule::copy.
+/// The earliest rule of a test text that begins at `at`, or Rule::copy. Its
+/// cases must cover every start letter of rule_texts; a test checks each text.
 Rule rule_at(const char *at, const char *end) {
   switch (*at) {
   case 'f':
@@ -50,15 +60,16 @@ Rule rule_at(const char *at, const char *end) {
   case 'b':
     return begins(at, end, "branch_false") || begins(at, end, "branch_true") ? Rule::label_operand
                                                                              : Rule::copy;
-  default: // 'j'
+  case 'j':
     return begins_short(at, end, "jump L") ? Rule::label_operand : Rule::copy;
+  default:
+    return Rule::copy;
   }
 }
 
 } // namespace
 
 Rule choose_rule(std::string_view line) {
-  constexpr std::size_t kShortest = 6; // "jump L"
   Rule best = Rule::copy;
   const char *const end = line.data() + line.size();
   const char *const last = line.size() < kShortest ? line.data() : end - kShortest + 1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tables/wide_scan.h"
+
 #include <cstddef>
 #include <string_view>
 
@@ -21,13 +23,13 @@ public:
   /// The first place at or after `from` where the key stands in `text`, or npos.
   std::size_t find(std::string_view text, std::size_t from) const;
 
+private:
+  friend WideScan wide_scan(const KeyFinder &finder, std::string_view text, std::size_t from,
+                            std::size_t last_start);
+
   /// Whether the whole key stands at `at`, which leaves room for it.
   bool matches_at(std::string_view text, std::size_t at) const;
-  std::string_view key() const { return key_; }
-  std::size_t rare_place() const { return rare_; }
-  std::size_t last_place() const { return last_; }
 
-private:
   std::string_view key_;
   std::size_t rare_ = 0; ///< the place in the key of the byte least likely in a table line
   std::size_t last_ = 0;

@@ -28,10 +28,10 @@ bool wide_scan_available() {
 __attribute__((target("avx2"))) WideScan wide_scan(const KeyFinder &finder, std::string_view text,
                                                    std::size_t from, std::size_t last_start) {
   constexpr std::size_t kStep = 64;
-  const __m256i rare = _mm256_set1_epi8(finder.key()[finder.rare_place()]);
-  const __m256i last = _mm256_set1_epi8(finder.key()[finder.last_place()]);
-  const char *const rare_at = text.data() + finder.rare_place();
-  const char *const last_at = text.data() + finder.last_place();
+  const __m256i rare = _mm256_set1_epi8(finder.key_[finder.rare_]);
+  const __m256i last = _mm256_set1_epi8(finder.key_[finder.last_]);
+  const char *const rare_at = text.data() + finder.rare_;
+  const char *const last_at = text.data() + finder.last_;
   std::size_t at = from;
   for (; at + kStep <= last_start + 1; at += kStep) {
     std::uint64_t bits = agree(rare_at + at, last_at + at, rare, last) |
