@@ -49,9 +49,9 @@ const std::string kUsage = "Usage: tarvello [--help | --version]\n\nRewrites the
 INSTANTIATE_TEST_SUITE_P(Arguments, Information,
                          ::testing::Values(InformationCase{"Help", "--help", true, kUsage},
                                            InformationCase{"HelpInAnEmptyFolder", "--help", false, kUsage},
-                                           InformationCase{"Version", "--version", true, "tarvello 0.9\n"},
+                                           InformationCase{"Version", "--version", true, "tarvello " TARVELLO_VERSION "\n"},
                                            InformationCase{"FirstRequestWins", "x --version --help", false,
-                                                           "tarvello 0.9\n"}),
+                                                           "tarvello " TARVELLO_VERSION "\n"}),
                          [](const auto &info) { return info.param.name; });
 
 struct WindowCase {

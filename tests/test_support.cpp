@@ -64,6 +64,19 @@ std::string without_console_line_breaks(const std::string &text) {
 
 std::string ScratchDir::read(const std::string &name) const { return read_file(path_ / name); }
 
+void Expected::check(const ScratchDir &dir, const std::string &name) const {
+  switch (kind_) {
+  case Kind::bytes:
+    EXPECT_EQ(dir.read(name), bytes_) << name;
+    break;
+  case Kind::absent:
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path() / name))) << name;
+    break;
+  case Kind::not_checked:
+    break;
+  }
+}
+
 void ScratchDir::write_tables(const std::string &function, const std::string &handler,
                               const std::string &push_event, const std::string &fetch_id) const {
   write("vars/function.txt", function);
@@ -121,7 +134,7 @@ std::string listing_of(std::size_t count, const std::string &line) {
 }
 
 std::string screen_after(int passes) {
-  std::string text = "Tarvello v0.9\n"
+  std::string text = "Tarvello v" TARVELLO_VERSION "\n"
                      "Renumbers labels and strings and fixes references, from ai.obj to ai_fixed.obj\n"
                      "\n"
                      "Start writing from entry (Lxx): Start writing from entry (Sxx): ";

@@ -25,6 +25,25 @@ private:
   std::filesystem::path path_;
 };
 
+/// What a run must leave in a file: these exact bytes, no file at all, or
+/// anything (a device, or a file the case is not about).
+class Expected {
+public:
+  Expected(std::string bytes) : kind_(Kind::bytes), bytes_(std::move(bytes)) {} // NOLINT: cases give text
+  Expected(const char *bytes) : Expected(std::string(bytes)) {}                 // NOLINT: the same
+  static Expected absent() { return Expected(Kind::absent); }
+  static Expected not_checked() { return Expected(Kind::not_checked); }
+
+  /// Checks the file `name` in `dir` as a test expectation.
+  void check(const ScratchDir &dir, const std::string &name) const;
+
+private:
+  enum class Kind { bytes, absent, not_checked };
+  explicit Expected(Kind kind) : kind_(kind) {}
+  Kind kind_;
+  std::string bytes_;
+};
+
 struct ToolRun {
   int status = -1;
   std::string out;
