@@ -81,7 +81,7 @@ struct ErrorCase {
   std::string answers;
   std::string err;
   std::string screen;
-  testing::Expected fixed; // ai_fixed.obj afterwards
+  testing::Expected fixed;                                                  // ai_fixed.obj afterwards
   std::function<void(const ScratchDir &)> then = [](const ScratchDir &) {}; // further checks of the folder
 };
 

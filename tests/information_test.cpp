@@ -49,7 +49,8 @@ const std::string kUsage = "Usage: tarvello [--help | --version]\n\nRewrites the
 INSTANTIATE_TEST_SUITE_P(Arguments, Information,
                          ::testing::Values(InformationCase{"Help", "--help", true, kUsage},
                                            InformationCase{"HelpInAnEmptyFolder", "--help", false, kUsage},
-                                           InformationCase{"Version", "--version", true, "tarvello " TARVELLO_VERSION "\n"},
+                                           InformationCase{"Version", "--version", true,
+                                                           "tarvello " TARVELLO_VERSION "\n"},
                                            InformationCase{"FirstRequestWins", "x --version --help", false,
                                                            "tarvello " TARVELLO_VERSION "\n"}),
                          [](const auto &info) { return info.param.name; });

@@ -1,6 +1,6 @@
 #include "driver/conversion.h"
-#include "io/fatal.h"
 #include "driver/rule_choice.h"
+#include "io/fatal.h"
 
 #include <gtest/gtest.h>
 

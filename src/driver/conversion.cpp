@@ -1,12 +1,12 @@
 #include "driver/conversion.h"
 
-#include "io/fatal.h"
-#include "io/message.h"
 #include "driver/information.h"
 #include "driver/progress.h"
 #include "driver/renumber.h"
 #include "driver/rule_choice.h"
 #include "driver/window.h"
+#include "io/fatal.h"
+#include "io/message.h"
 #include "platform/platform.h"
 #include "tables/lookup.h"
 

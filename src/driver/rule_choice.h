@@ -25,10 +25,10 @@ struct RuleText {
 
 /// Every text of rules 1 to 6, which choose_rule finds in one pass.
 inline constexpr RuleText rule_texts[] = {
-    {"func_call", Rule::function},          {"handler ", Rule::handler},
-    {"push_event\t//", Rule::push_event},   {"fetch_i\t//", Rule::fetch_id},
-    {"branch_false", Rule::label_operand},  {"branch_true", Rule::label_operand},
-    {"jump L", Rule::label_operand},        {"push_string", Rule::string_operand},
+    {"func_call", Rule::function},         {"handler ", Rule::handler},
+    {"push_event\t//", Rule::push_event},  {"fetch_i\t//", Rule::fetch_id},
+    {"branch_false", Rule::label_operand}, {"branch_true", Rule::label_operand},
+    {"jump L", Rule::label_operand},       {"push_string", Rule::string_operand},
 };
 
 /// The first rule whose test holds for `line`. One pass over the line finds

@@ -74,10 +74,11 @@ std::string table_unusable(std::string_view table, const Cause &cause) {
   return joined({table, ": ", cause.text()});
 }
 
-std::string misses(std::string_view table, std::int64_t count, const Cause &unreadable, std::string_view listing,
-                   const std::int64_t *lines, std::size_t shown) {
+std::string misses(std::string_view table, std::int64_t count, const Cause &unreadable,
+                   std::string_view listing, const std::int64_t *lines, std::size_t shown) {
   const bool one = count == 1;
-  std::string text = joined({table, ": ", std::to_string(count), one ? " reference line " : " reference lines "});
+  std::string text =
+      joined({table, ": ", std::to_string(count), one ? " reference line " : " reference lines "});
   if (unreadable.failed()) {
     text += joined({one ? "was" : "were", " kept, as the table cannot be read (", unreadable.text(), ")"});
   } else {

@@ -53,8 +53,8 @@ std::string not_a_number(std::string_view shown);
 std::string table_unusable(std::string_view table, const Cause &cause);
 /// The warning for a table's misses: their count, and the first `shown` of
 /// their listing lines, which are in `lines`.
-std::string misses(std::string_view table, std::int64_t count, const Cause &unreadable, std::string_view listing,
-                   const std::int64_t *lines, std::size_t shown);
+std::string misses(std::string_view table, std::int64_t count, const Cause &unreadable,
+                   std::string_view listing, const std::int64_t *lines, std::size_t shown);
 
 /// Writes "tarvello: TEXT" as one line on `err`.
 void print_error(std::ostream &err, std::string_view text);
