@@ -144,8 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
                   [](const ScratchDir &d) {
                     listing(d, crlf({"H", "L1", k999 + "x", "L2"}));
                   },
-                  "100 0", "tarvello: ai.obj:3: line longer than 999 characters\n", screen_after(1),
-                  crlf({"H", "L101"})},
+                  "100 0", "tarvello: ai.obj:3: line longer than 999 characters\n", screen_after(1), ""},
         ErrorCase{"FirstLineTooLong", [](const ScratchDir &d) { listing(d, k999 + "xx"); }, "0 0",
                   "tarvello: ai.obj:1: line longer than 999 characters\n", screen_after(0), ""},
         ErrorCase{"NumberOutOfRange",
@@ -153,13 +152,13 @@ INSTANTIATE_TEST_SUITE_P(
                     listing(d, crlf({"H", "L5", "L99999999999"}));
                   },
                   "0 0", "tarvello: ai.obj:3: number outside the range -2147483648 to 2147483647\n",
-                  screen_after(1), crlf({"H", "L5"})},
+                  screen_after(1), ""},
         ErrorCase{"SumOutOfRange",
                   [](const ScratchDir &d) {
                     listing(d, crlf({"H", "\tjump L2147483647"}));
                   },
                   "1 0", "tarvello: ai.obj:2: number outside the range -2147483648 to 2147483647\n",
-                  screen_after(0), crlf({"H"})},
+                  screen_after(0), ""},
         ErrorCase{"WriteFails",
                   [](const ScratchDir &d) {
                     d.write("ai.obj", crlf({"H", "L1"}));

@@ -34,14 +34,17 @@ struct EnvironmentCase {
   int status;
   std::string err;
   testing::Expected fixed; // ai_fixed.obj afterwards
+  std::function<void(const ScratchDir &, const testing::ToolRun &)> then = [](const ScratchDir &,
+                                                                              const testing::ToolRun &) {};
 };
 
-/// stderr without the note strace makes of each path it resolves.
+/// stderr without the note strace makes of each path it resolves, and the
+/// shell's own word on a command that a signal ended.
 std::string without_strace_notes(const std::string &err) {
   std::string kept;
   for (std::size_t at = 0, end = 0; at < err.size(); at = end) {
     end = std::min(err.find('\n', at), err.size() - 1) + 1;
-    if (err.compare(at, 8, "strace: ") != 0) {
+    if (err.compare(at, 8, "strace: ") != 0 && err.compare(at, end - at, "Terminated\n") != 0) {
       kept += err.substr(at, end - at);
     }
   }
@@ -63,6 +66,7 @@ TEST_P(Environment, KeepsEveryPromise) {
   EXPECT_EQ(dir.read("ai.obj"), c.listing);
   EXPECT_EQ(dir.read("vars/function.txt"), crlf({kCallFixed}));
   c.fixed.check(dir, "ai_fixed.obj");
+  c.then(dir, run);
 }
 
 /// strace as the tool's wrapper, injecting `fault` into calls on `file`.
@@ -71,71 +75,182 @@ std::string strace(const std::string &file, const std::string &fault) {
   return "ASAN_OPTIONS=detect_leaks=0 strace -qq -o /dev/null -P " + file + " -e inject=" + fault;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Posix, Environment,
-    ::testing::Values(
-        EnvironmentCase{"OutputIsASymbolicLinkToATable", "H\r\n",
-                        [](const ScratchDir &d, Shell &) {
-                          fs::create_symlink("vars/function.txt", d.path() / "ai_fixed.obj");
-                        },
-                        1, "tarvello: ai_fixed.obj is the same file as vars/function.txt\n", kNotChecked},
-        EnvironmentCase{"OutputIsAHardLinkToATable", "H\r\n",
-                        [](const ScratchDir &d, Shell &) {
-                          fs::create_hard_link(d.path() / "vars/function.txt", d.path() / "ai_fixed.obj");
-                        },
-                        1, "tarvello: ai_fixed.obj is the same file as vars/function.txt\n", kNotChecked},
-        // Longer than a block, so a listing read as standard input would still hold answers.
-        EnvironmentCase{"StdinClosed", listing_of(25000, "7"),
-                        [](const ScratchDir &, Shell &s) { s.input = "<&-"; }, 1,
-                        "tarvello: standard input ended before a number was given\n", kNotChecked},
-        EnvironmentCase{"StdinAndStdoutClosed", "H\r\nL1",
-                        [](const ScratchDir &, Shell &s) {
-                          s.input = "<&-";
-                          s.output = ">&-";
-                        },
-                        1, "tarvello: cannot write standard output: Bad file descriptor\n", ""},
-        EnvironmentCase{"StdinFailsToRead", "H\r\nL1",
-                        [](const ScratchDir &d, Shell &s) {
-                          fs::create_directory(d.path() / "dir");
-                          s.input = "<dir";
-                        },
-                        1, "tarvello: cannot read standard input: Is a directory\n", kNotChecked},
-        EnvironmentCase{"PipeClosedEarly", listing_of(20000, "L1"),
-                        [](const ScratchDir &, Shell &s) { s.output = "| head -c 1"; }, 1,
-                        "tarvello: cannot write standard output: Broken pipe\n", kNotChecked},
-        EnvironmentCase{"FileSizeLimit", listing_of(200, std::string(500, 'x')),
-                        [](const ScratchDir &, Shell &s) { s.setup = "ulimit -f 8;"; }, 1,
-                        "tarvello: cannot write ai_fixed.obj: File too large\n", kNotChecked},
-        EnvironmentCase{"FifoTableMisses", crlf({"H", "\thandler 0x03 OnOpen"}),
-                        [](const ScratchDir &d, Shell &s) {
-                          fs::remove(d.path() / "vars/handler.txt");
-                          ASSERT_EQ(mkfifo((d.path() / "vars/handler.txt").c_str(), 0644), 0);
-                          s.wrapper = "timeout 20";
-                        },
-                        0,
-                        "tarvello: warning: vars/handler.txt: not a regular file\n"
-                        "tarvello: warning: vars/handler.txt: 1 reference line was kept, as the table "
-                        "cannot be read (not a regular file): ai.obj:2\n",
-                        crlf({"H", "\thandler 0x03 OnOpen", ""})},
-        EnvironmentCase{"TableFailsMidRun", crlf({"H", kCall, kCall}),
-                        [](const ScratchDir &, Shell &s) {
-                          s.wrapper = strace("vars/function.txt", "openat:error=EIO:when=3");
-                        },
-                        1, "tarvello: ai.obj:3: cannot read vars/function.txt: Input/output error\n",
-                        crlf({"H", kCallFixed})},
-        EnvironmentCase{"TableReadFailsMidRun", crlf({"H", kCall, kCall}),
-                        [](const ScratchDir &, Shell &s) {
-                          s.wrapper = strace("vars/function.txt", "read:error=EIO:when=3");
-                        },
-                        1, "tarvello: ai.obj:3: cannot read vars/function.txt: Input/output error\n",
-                        crlf({"H", kCallFixed})},
-        EnvironmentCase{"InterruptedCallsAreRetried", crlf({"H", kCall, "L1"}),
-                        [](const ScratchDir &, Shell &s) {
-                          s.wrapper = strace("ai.obj", "read:error=EINTR:when=1..3") +
-                                      " -P ai_fixed.obj -e inject=write:error=EINTR:when=1..3";
-                        },
-                        0, "", crlf({"H", kCallFixed, "L11", ""})}),
-    [](const auto &info) { return info.param.name; });
+const testing::Expected kAbsent = testing::Expected::absent();
+
+/// A handler table that only a reader going past its first 4 KiB finds the line in.
+const std::string kLongHandlers =
+    listing_of(200, "\thandler 0x01 OnFiller_____") + "\thandler 0x2A OnOpen\r\n";
+
+INSTANTIATE_TEST_SUITE_P(Posix, Environment,
+                         ::testing::Values(
+                             EnvironmentCase{
+                                 "OutputIsASymbolicLinkToATable", "H\r\n",
+                                 [](const ScratchDir &d, Shell &) {
+                                   fs::create_symlink("vars/function.txt", d.path() / "ai_fixed.obj");
+                                 },
+                                 1, "tarvello: ai_fixed.obj is the same file as vars/function.txt\n",
+                                 kNotChecked},
+                             EnvironmentCase{"OutputIsAHardLinkToATable", "H\r\n",
+                                             [](const ScratchDir &d, Shell &) {
+                                               fs::create_hard_link(d.path() / "vars/function.txt",
+                                                                    d.path() / "ai_fixed.obj");
+                                             },
+                                             1,
+                                             "tarvello: ai_fixed.obj is the same file as vars/function.txt\n",
+                                             kNotChecked},
+                             // Longer than a block, so a listing read as standard input would still hold
+                             // answers.
+                             EnvironmentCase{"StdinClosed", listing_of(25000, "7"),
+                                             [](const ScratchDir &, Shell &s) { s.input = "<&-"; }, 1,
+                                             "tarvello: standard input ended before a number was given\n",
+                                             kNotChecked},
+                             EnvironmentCase{
+                                 "StdinAndStdoutClosed", "H\r\nL1",
+                                 [](const ScratchDir &, Shell &s) {
+                                   s.input = "<&-";
+                                   s.output = ">&-";
+                                 },
+                                 1, "tarvello: cannot write standard output: Bad file descriptor\n", ""},
+                             EnvironmentCase{"StdinFailsToRead", "H\r\nL1",
+                                             [](const ScratchDir &d, Shell &s) {
+                                               fs::create_directory(d.path() / "dir");
+                                               s.input = "<dir";
+                                             },
+                                             1, "tarvello: cannot read standard input: Is a directory\n",
+                                             kNotChecked},
+                             EnvironmentCase{"PipeClosedEarly", listing_of(20000, "L1"),
+                                             [](const ScratchDir &, Shell &s) { s.output = "| head -c 1"; },
+                                             1, "tarvello: cannot write standard output: Broken pipe\n",
+                                             kNotChecked},
+                             EnvironmentCase{"FileSizeLimit", listing_of(200, std::string(500, 'x')),
+                                             [](const ScratchDir &, Shell &s) { s.setup = "ulimit -f 8;"; },
+                                             1, "tarvello: cannot write ai_fixed.obj: File too large\n",
+                                             kNotChecked},
+                             EnvironmentCase{"FifoTableMisses", crlf({"H", "\thandler 0x03 OnOpen"}),
+                                             [](const ScratchDir &d, Shell &s) {
+                                               fs::remove(d.path() / "vars/handler.txt");
+                                               ASSERT_EQ(
+                                                   mkfifo((d.path() / "vars/handler.txt").c_str(), 0644), 0);
+                                               s.wrapper = "timeout 20";
+                                             },
+                                             0,
+                                             "tarvello: warning: vars/handler.txt: not a regular file\n"
+                                             "tarvello: warning: vars/handler.txt: 1 reference line was "
+                                             "kept, as the table "
+                                             "cannot be read (not a regular file): ai.obj:2\n",
+                                             crlf({"H", "\thandler 0x03 OnOpen", ""})},
+                             EnvironmentCase{
+                                 "TableFailsMidRun", crlf({"H", kCall, kCall}),
+                                 [](const ScratchDir &, Shell &s) {
+                                   s.wrapper = strace("vars/function.txt", "openat:error=EIO:when=3");
+                                 },
+                                 1, "tarvello: ai.obj:3: cannot read vars/function.txt: Input/output error\n",
+                                 ""},
+                             EnvironmentCase{
+                                 "TableReadFailsMidRun", crlf({"H", kCall, kCall}),
+                                 [](const ScratchDir &, Shell &s) {
+                                   s.wrapper = strace("vars/function.txt", "read:error=EIO:when=3");
+                                 },
+                                 1, "tarvello: ai.obj:3: cannot read vars/function.txt: Input/output error\n",
+                                 ""},
+                             EnvironmentCase{"TableLinksToTheOutputBeforeItExists", "H\r\n",
+                                             [](const ScratchDir &d, Shell &) {
+                                               fs::remove(d.path() / "vars/handler.txt");
+                                               fs::create_symlink("../ai_fixed.obj",
+                                                                  d.path() / "vars/handler.txt");
+                                             },
+                                             1,
+                                             "tarvello: ai_fixed.obj is the same file as vars/handler.txt\n",
+                                             kAbsent},
+                             EnvironmentCase{
+                                 "OutputLinksToAMissingTable", "H\r\n",
+                                 [](const ScratchDir &d, Shell &) {
+                                   fs::remove(d.path() / "vars/handler.txt");
+                                   fs::create_symlink("vars/handler.txt", d.path() / "ai_fixed.obj");
+                                 },
+                                 1, "tarvello: ai_fixed.obj is the same file as vars/handler.txt\n",
+                                 kNotChecked,
+                                 [](const ScratchDir &d, const testing::ToolRun &) {
+                                   EXPECT_FALSE(fs::exists(d.path() / "vars/handler.txt"));
+                                 }},
+                             // The output becomes a link to the listing while its open is held up.
+                             EnvironmentCase{
+                                 "OutputSwappedForALinkBeforeItsOpen", "H\r\n",
+                                 [](const ScratchDir &d, Shell &s) {
+                                   d.write("ai_fixed.obj", "old");
+                                   s.setup = "(sleep 0.5; ln -sf ai.obj ai_fixed.obj) &";
+                                   s.wrapper = strace("ai_fixed.obj", "openat:delay_enter=2000000:when=1");
+                                 },
+                                 1, "tarvello: ai_fixed.obj is the same file as ai.obj\n", kNotChecked},
+                             EnvironmentCase{"StdoutAppendsToTheListing", "H\r\n",
+                                             [](const ScratchDir &, Shell &s) { s.output = ">>ai.obj"; }, 1,
+                                             "tarvello: standard output is the same file as ai.obj\n",
+                                             kAbsent},
+                             EnvironmentCase{
+                                 "StderrIsATable", "H\r\n",
+                                 [](const ScratchDir &, Shell &s) { s.error = "2>vars/handler.txt"; }, 1,
+                                 "", kAbsent,
+                                 [](const ScratchDir &d, const testing::ToolRun &run) {
+                                   EXPECT_EQ(
+                                       run.out,
+                                       "tarvello: standard error is the same file as vars/handler.txt\n");
+                                   EXPECT_EQ(d.read("vars/handler.txt"), "");
+                                 }},
+                             EnvironmentCase{"ShortReadsAreNoEnd", crlf({"H", "\thandler 0x03 OnOpen"}),
+                                             [](const ScratchDir &d, Shell &s) {
+                                               d.write("vars/handler.txt", kLongHandlers);
+                                               s.wrapper = "ASAN_OPTIONS=verify_asan_link_order=0 "
+                                                           "LD_PRELOAD=" TARVELLO_SHORT_READS;
+                                             },
+                                             0, "", crlf({"H", "\thandler 0x2A OnOpen", ""})},
+                             EnvironmentCase{"TerminatedMidRunLeavesItEmpty", listing_of(40000, "L1"),
+                                             [](const ScratchDir &d, Shell &s) {
+                                               d.write(
+                                                   "ai_fixed.obj",
+                                                   "old"); // strace names only files that exist as it starts
+                                               s.wrapper = strace("ai_fixed.obj", "write:signal=TERM:when=2");
+                                             },
+                                             143, "", ""},
+                             EnvironmentCase{"InterruptedMidRunLeavesItEmpty", listing_of(40000, "L1"),
+                                             [](const ScratchDir &d, Shell &s) {
+                                               d.write(
+                                                   "ai_fixed.obj",
+                                                   "old"); // strace names only files that exist as it starts
+                                               s.wrapper = strace("ai_fixed.obj", "write:signal=INT:when=2");
+                                             },
+                                             130, "", ""},
+                             EnvironmentCase{"OutputLockedByAnotherRun", "H\r\n",
+                                             [](const ScratchDir &d, Shell &s) {
+                                               d.write("ai_fixed.obj", "old");
+                                               s.wrapper = "flock ai_fixed.obj";
+                                             },
+                                             1, "tarvello: ai_fixed.obj is being written by another run\n",
+                                             "old"},
+                             EnvironmentCase{
+                                 "TooManyOpenFilesAtTheCheck", crlf({"H", "L1"}),
+                                 [](const ScratchDir &, Shell &s) {
+                                   s.wrapper = strace("vars/handler.txt", "openat:error=EMFILE:when=1");
+                                 },
+                                 1, "tarvello: cannot read vars/handler.txt: Too many open files\n", ""},
+                             EnvironmentCase{"SmallStack", crlf({"H", kCall}),
+                                             [](const ScratchDir &, Shell &s) { s.setup = "ulimit -s 128;"; },
+                                             0, "", crlf({"H", kCallFixed, ""})},
+                             EnvironmentCase{"StdinClosedWithoutDevNull", listing_of(25000, "7"),
+                                             [](const ScratchDir &, Shell &s) {
+                                               s.input = "<&-";
+                                               s.wrapper = strace("/dev/null", "openat:error=ENOENT");
+                                             },
+                                             1, "tarvello: standard input ended before a number was given\n",
+                                             ""},
+                             EnvironmentCase{"InterruptedCallsAreRetried", crlf({"H", kCall, "L1"}),
+                                             [](const ScratchDir &d, Shell &s) {
+                                               d.write("ai_fixed.obj", "old");
+                                               s.wrapper =
+                                                   strace("ai.obj", "read:error=EINTR:when=1..3") +
+                                                   " -P ai_fixed.obj -e inject=write:error=EINTR:when=1..3";
+                                             },
+                                             0, "", crlf({"H", kCallFixed, "L11", ""})}),
+                         [](const auto &info) { return info.param.name; });
 
 } // namespace
 } // namespace tarvello

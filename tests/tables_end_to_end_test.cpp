@@ -123,7 +123,7 @@ TEST(TableRun, TableLineTooLongStopsTheRunWithoutAReport) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "tarvello: vars/function.txt:1: line longer than 999 characters\n");
   EXPECT_EQ(run.out, screen_after(1));
-  EXPECT_EQ(dir.read("ai_fixed.obj"), crlf({"H", "\thandler 0x04 OnClose"}));
+  EXPECT_EQ(dir.read("ai_fixed.obj"), ""); // a run that fails leaves nothing that looks finished
 }
 
 } // namespace

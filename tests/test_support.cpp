@@ -98,8 +98,8 @@ ToolRun run_tool(const ScratchDir &dir, const std::string &answers, const Shell 
   const std::string command =
       "cd " + quoted(dir.path()) + " && { " + shell.setup + " " + shell.wrapper + " " +
       (wrapper != nullptr ? std::string(wrapper) + " " : "") + quoted(exe != nullptr ? exe : TARVELLO_EXE) +
-      " " + shell.args + " " + (shell.input.empty() ? "<" + quoted(console / "stdin") : shell.input) + " 2>" +
-      quoted(console / "stderr") + " " +
+      " " + shell.args + " " + (shell.input.empty() ? "<" + quoted(console / "stdin") : shell.input) + " " +
+      (shell.error.empty() ? "2>" + quoted(console / "stderr") : shell.error) + " " +
       (shell.output.empty() ? ">" + out
        : piped              ? ""
                             : shell.output) +

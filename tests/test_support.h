@@ -57,6 +57,7 @@ struct Shell {
   std::string wrapper; ///< a command that runs it, such as "timeout 10"
   std::string input;   ///< stdin instead of the answers, such as "<&-" for closed
   std::string output;  ///< stdout instead of a file: ">&-" for closed, or "| head -c 1" for a pipe
+  std::string error;   ///< stderr instead of a file, such as "2>vars/handler.txt"
 };
 
 /// Runs the built tool in `dir` with `answers` on its standard input.

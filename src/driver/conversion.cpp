@@ -4,6 +4,7 @@
 #include "driver/progress.h"
 #include "driver/renumber.h"
 #include "driver/rule_choice.h"
+#include "driver/run_files.h"
 #include "driver/window.h"
 #include "io/fatal.h"
 #include "io/message.h"
@@ -11,38 +12,13 @@
 #include "tables/lookup.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <iostream>
 #include <memory>
+#include <new>
 
 namespace tarvello {
 
 namespace {
-
-constexpr const char *kListing = "ai.obj";
-constexpr const char *kFixed = "ai_fixed.obj";
-
-/// Creating the output empties it, so it must not be one of the inputs under
-/// another name, through a symbolic or a hard link.
-void refuse_output_over_an_input() {
-  std::error_code ignored;
-  if (std::filesystem::equivalent(kListing, kFixed, ignored)) {
-    throw Fatal(message::same_file(kFixed, kListing));
-  }
-  for (const ReferenceTable &table : reference_tables) {
-    if (std::filesystem::equivalent(table.path, kFixed, ignored)) {
-      throw Fatal(message::same_file(kFixed, table.path));
-    }
-  }
-}
-
-void open_files(RunState &st, FileSink &fixed) {
-  if (const Cause cause = st.in.open(kListing); cause.failed()) {
-    throw Fatal(message::cannot("read", kListing, cause));
-  }
-  refuse_output_over_an_input();
-  fixed.create(kFixed);
-}
 
 /// The first line is copied as it stands; every later line goes through the rules.
 void convert(RunState &st, OutBuffer &screen) {
@@ -60,7 +36,7 @@ void convert(RunState &st, OutBuffer &screen) {
 void run(const Console &console, OutBuffer &screen) {
   FileSink fixed;
   auto st = std::make_unique<RunState>(fixed);
-  open_files(*st, fixed);
+  open_run_files(*st, fixed);
   print_banner(screen);
   st->Lx = ask_offset("Start writing from entry (Lxx): ", console, screen);
   st->Sx = ask_offset("Start writing from entry (Sxx): ", console, screen);
@@ -98,6 +74,26 @@ void rewrite_line(RunState &st) {
   write_line(st, st.s);
 }
 
+namespace {
+
+/// Shows an error where it harms nothing, after the progress already made.
+void report_error(const Console &console, OutBuffer &screen, std::string_view text, bool to_stderr = true,
+                  bool to_stdout = false) {
+  try {
+    if (to_stdout) {
+      screen.put(message::error_line(text));
+    }
+    screen.flush();
+  } catch (const std::exception &) {
+    // Standard output is lost; the error below still goes to stderr.
+  }
+  if (to_stderr) {
+    message::print_error(console.err, text);
+  }
+}
+
+} // namespace
+
 int run_conversion(const Console &console, const std::vector<std::string_view> &args) {
   OutBuffer screen(console.out);
   try {
@@ -108,19 +104,21 @@ int run_conversion(const Console &console, const std::vector<std::string_view> &
     }
     screen.flush();
     return 0;
-  } catch (const std::exception &e) { // Fatal, and the rare std::bad_alloc
-    try {
-      screen.flush(); // progress already made is shown before the error
-    } catch (const Fatal &) {
-      // Standard output is lost; the error below still goes to stderr.
-    }
-    message::print_error(console.err, e.what());
-    return 1;
+  } catch (const StreamClash &e) {
+    report_error(console, screen, e.what(), e.stderr_safe, !e.stderr_safe && e.stdout_safe);
+  } catch (const Fatal &e) {
+    report_error(console, screen, e.what());
+  } catch (const std::bad_alloc &) {
+    report_error(console, screen, message::out_of_memory());
+  } catch (const std::exception &e) { // none is known to reach here; one line is still better than an abort
+    report_error(console, screen, e.what());
   }
+  return 1;
 }
 
-int run_conversion(int argc, const char *const *argv) {
-  platform::prepare_process();
+namespace {
+
+int run_process(int argc, const char *const *argv) {
   DescriptorInput in(platform::kStdin);
   FileSink out(platform::kStdout, "standard output");
   const Console console{in, out, std::cerr, platform::is_terminal(platform::kStdin)};
@@ -131,6 +129,22 @@ int run_conversion(int argc, const char *const *argv) {
     wait_for_enter(in, screen);
   }
   return status;
+}
+
+} // namespace
+
+int run_conversion(int argc, const char *const *argv) {
+  if (const int err = platform::prepare_process(); err != 0) {
+    message::print_error(std::cerr,
+                         message::cannot("hold", "a closed standard descriptor", Cause::system(err)));
+    return 1;
+  }
+  try {
+    return run_process(argc, argv);
+  } catch (const std::bad_alloc &) { // before the run could catch it, or after
+    message::print_error(std::cerr, message::out_of_memory());
+    return 1;
+  }
 }
 
 } // namespace tarvello

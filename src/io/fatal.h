@@ -20,4 +20,15 @@ public:
   using Fatal::Fatal;
 };
 
+/// An error found when a console stream is itself one of the run's files.
+/// Its line goes to standard error only when that is safe, else to standard
+/// output when that is, else nowhere: never into a file of the run.
+class StreamClash : public Fatal {
+public:
+  StreamClash(const std::string &what, bool stdout_safe, bool stderr_safe)
+      : Fatal(what), stdout_safe(stdout_safe), stderr_safe(stderr_safe) {}
+  bool stdout_safe;
+  bool stderr_safe;
+};
+
 } // namespace tarvello

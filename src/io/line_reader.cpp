@@ -9,6 +9,8 @@
 
 namespace tarvello {
 
+LineReader::LineReader() : owned_(new char[kBlock]), buffer_(owned_.get()) {}
+
 LineReader::~LineReader() {
   if (fd_ >= 0) {
     platform::close_descriptor(fd_); // only read from: nothing can be lost
@@ -17,8 +19,7 @@ LineReader::~LineReader() {
 
 Cause LineReader::open(const char *path, ReadMode mode) {
   path_ = path;
-  short_read_ends_ = mode == ReadMode::table;
-  if (const int err = platform::open_for_reading(path, short_read_ends_, fd_); err != 0) {
+  if (const int err = platform::open_for_reading(path, mode == ReadMode::table, fd_); err != 0) {
     return Cause::system(err);
   }
   fill();
@@ -27,7 +28,7 @@ Cause LineReader::open(const char *path, ReadMode mode) {
 
 std::string_view LineReader::read_line_slowly() {
   for (;;) {
-    std::string_view rest(buffer_.data() + begin_, end_ - begin_);
+    std::string_view rest(buffer_ + begin_, end_ - begin_);
     const std::size_t lf = rest.find('\n');
     if (lf != std::string_view::npos) {
       begin_ += lf + 1;
@@ -59,8 +60,7 @@ void LineReader::skip_lines(std::size_t size) {
 }
 
 long LineReader::line_number() const {
-  return line_number_ +
-         static_cast<long>(std::count(buffer_.data() + uncounted_, buffer_.data() + uncounted_end_, '\n'));
+  return line_number_ + static_cast<long>(std::count(buffer_ + uncounted_, buffer_ + uncounted_end_, '\n'));
 }
 
 void LineReader::count_skipped() {
@@ -86,22 +86,21 @@ std::string_view LineReader::take(std::string_view line) {
 
 void LineReader::fill() {
   count_skipped(); // the block moves
-  std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+  std::memmove(buffer_, buffer_ + begin_, end_ - begin_);
   end_ -= begin_;
   begin_ = 0;
   if (fd_ < 0 || exhausted_) {
     exhausted_ = true;
     return;
   }
-  const std::size_t want = buffer_.size() - end_;
-  const long got = platform::read_some(fd_, buffer_.data() + end_, want);
+  const long got = platform::read_some(fd_, buffer_ + end_, kBlock - end_);
   if (got < 0) {
     exhausted_ = true;
     error_ = Cause::system(static_cast<int>(-got));
     return;
   }
   end_ += static_cast<std::size_t>(got);
-  exhausted_ = got == 0 || (short_read_ends_ && static_cast<std::size_t>(got) < want);
+  exhausted_ = got == 0;
 }
 
 } // namespace tarvello

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "io/message.h"
+#include "platform/platform.h"
 
-#include <array>
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <string_view>
 
 namespace tarvello {
@@ -12,19 +13,26 @@ namespace tarvello {
 /// The longest line a listing or table may hold, without its line break.
 constexpr std::size_t kMaxLine = 999;
 
-/// How a file is read to its end.
+/// How a file is opened. Either is read until a read finds nothing more: a
+/// short read is no end, as some file systems give them anywhere.
 enum class ReadMode {
-  stream, ///< the listing, which may be a pipe: it ends when a read finds nothing more
-  table,  ///< a table checked to be a regular file: the open never waits, and a
-          ///< short read is its end, so a table that fits one block costs one read
+  stream, ///< the listing, which may be a pipe whose writer has yet to come
+  table,  ///< a table checked to be a regular file: the open never waits
 };
+
+/// The size of the block a LineReader reads through.
+constexpr std::size_t kBlock = std::size_t{64} * 1024;
 
 /// Reads a CR LF text file line by line through one large block, so a line
 /// costs a memchr and no allocation. A line ends at LF; a CR directly before
 /// that LF is dropped, any other CR belongs to the line.
 class LineReader {
 public:
-  LineReader() = default;
+  /// A reader with a block of its own, on the heap, not the stack.
+  LineReader();
+  /// A reader that reads through `block`, kBlock bytes that outlive it, so a
+  /// reader made for each lookup allocates nothing.
+  explicit LineReader(char *block) : buffer_(block) {}
   ~LineReader();
   LineReader(const LineReader &) = delete;
   LineReader &operator=(const LineReader &) = delete;
@@ -38,7 +46,7 @@ public:
   /// a line over kMaxLine characters and ReadFailure for a failed read.
   std::string_view read_line() {
     // The usual line lies whole in the block and is short enough: inline.
-    const char *const begin = buffer_.data() + begin_;
+    const char *const begin = buffer_ + begin_;
     const auto *lf = static_cast<const char *>(std::memchr(begin, '\n', end_ - begin_));
     if (lf == nullptr || static_cast<std::size_t>(lf - begin) > kMaxLine) {
       return read_line_slowly();
@@ -50,7 +58,7 @@ public:
 
   /// What has been read but not yet taken as lines, valid until the next
   /// call. A scan may search it whole rather than line by line.
-  std::string_view pending() const { return {buffer_.data() + begin_, end_ - begin_}; }
+  std::string_view pending() const { return {buffer_ + begin_, end_ - begin_}; }
   /// Takes the first `size` pending bytes, which hold whole lines, as read.
   /// They are counted only when a line number is asked for or the block is
   /// refilled, so a scan that finds its line early counts nothing.
@@ -63,6 +71,7 @@ public:
   /// The number of lines read so far, counting from 1.
   long line_number() const;
   const char *path() const { return path_; }
+  platform::FileId id() const { return platform::file_id(fd_); }
 
 private:
   /// read_line for a line that needs more of the file, ends it, or is too long.
@@ -73,9 +82,9 @@ private:
   /// Counts `line` as read, refusing one over kMaxLine characters.
   std::string_view take(std::string_view line);
 
-  static constexpr std::size_t kBlock = std::size_t{64} * 1024;
+  std::unique_ptr<char[]> owned_; ///< the block, when the reader has its own
+  char *buffer_;                  ///< left uninitialised: a lookup opens a reader each time
   int fd_ = -1;
-  bool short_read_ends_ = false;
   const char *path_ = "";
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
@@ -85,7 +94,6 @@ private:
   long line_number_ = 0;      ///< lines taken, but for those skipped and not yet counted
   std::size_t uncounted_ = 0; ///< skipped lines not yet counted lie in [uncounted_, uncounted_end_)
   std::size_t uncounted_end_ = 0;
-  std::array<char, kBlock> buffer_; // left uninitialised: a lookup opens a reader each time
 };
 
 } // namespace tarvello

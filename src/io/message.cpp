@@ -4,6 +4,7 @@
 #include "io/numbers.h"
 #include "platform/platform.h"
 
+#include <cerrno>
 #include <ostream>
 
 namespace tarvello {
@@ -16,6 +17,22 @@ std::string Cause::text() const {
     break;
   }
   return platform::describe_error(err_);
+}
+
+bool Cause::lies_with_the_system() const {
+  switch (err_) {
+  case 0:
+  case ENOENT:
+  case ENOTDIR:
+  case EACCES:
+  case EPERM:
+  case EISDIR:
+  case ELOOP:
+  case ENAMETOOLONG:
+    return false;
+  default:
+    return true;
+  }
 }
 
 namespace message {
@@ -33,8 +50,10 @@ std::string joined(std::initializer_list<std::string_view> parts) {
 /// The numbers an answer or a listing may hold, and a sum may reach.
 const std::string kRange = std::to_string(kLeastNumber) + " to " + std::to_string(kMostNumber);
 
+constexpr std::string_view kTool = "tarvello: ";
+
 void print(std::ostream &err, std::string_view prefix, std::string_view text) {
-  err << "tarvello: " << prefix << text << '\n';
+  err << kTool << prefix << text << '\n';
   err.flush();
 }
 
@@ -66,6 +85,12 @@ std::string same_file(std::string_view output, std::string_view input) {
 
 std::string input_ended() { return "standard input ended before a number was given"; }
 
+std::string written_by_another_run(std::string_view output) {
+  return joined({output, " is being written by another run"});
+}
+
+std::string out_of_memory() { return "out of memory"; }
+
 std::string not_a_number(std::string_view shown) {
   return joined({shown, " is not a whole number from ", kRange});
 }
@@ -92,6 +117,8 @@ std::string misses(std::string_view table, std::int64_t count, const Cause &unre
   }
   return text;
 }
+
+std::string error_line(std::string_view text) { return joined({kTool, text, "\n"}); }
 
 void print_error(std::ostream &err, std::string_view text) { print(err, "", text); }
 

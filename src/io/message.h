@@ -25,6 +25,10 @@ public:
   static Cause own(Own what) { return Cause(0, what); }
 
   bool failed() const { return err_ != 0 || own_ != Own::none; }
+  /// Whether the failure lies with the system (too many open files, no
+  /// memory, a failing disk) rather than with the file, which may be missing,
+  /// forbidden or of the wrong kind.
+  bool lies_with_the_system() const;
   std::string text() const;
 
 private:
@@ -46,6 +50,8 @@ std::string line_too_long(std::string_view path, std::int64_t line);
 std::string number_out_of_range(std::string_view path, std::int64_t line);
 std::string same_file(std::string_view output, std::string_view input);
 std::string input_ended();
+std::string written_by_another_run(std::string_view output);
+std::string out_of_memory();
 /// A rejected answer: `shown` is its text as it may be shown, quotes included.
 std::string not_a_number(std::string_view shown);
 
@@ -56,6 +62,8 @@ std::string table_unusable(std::string_view table, const Cause &cause);
 std::string misses(std::string_view table, std::int64_t count, const Cause &unreadable,
                    std::string_view listing, const std::int64_t *lines, std::size_t shown);
 
+/// "tarvello: TEXT" and its line break.
+std::string error_line(std::string_view text);
 /// Writes "tarvello: TEXT" as one line on `err`.
 void print_error(std::ostream &err, std::string_view text);
 /// Writes "tarvello: warning: TEXT" as one line on `err`.

@@ -5,6 +5,7 @@
 // picks one, and no other file tests which platform it is built for.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,13 +13,16 @@ namespace tarvello::platform {
 
 constexpr int kStdin = 0;
 constexpr int kStdout = 1;
+constexpr int kStderr = 2;
 
 /// Makes the process safe to run however it was started: a closed standard
 /// descriptor is held by a stand-in, so no file the run opens can take its
 /// place (input reads as ended, output fails to write); a write to a pipe
 /// whose reader has gone, or past the file-size limit, fails like any other
 /// write instead of ending the process; and error lines are written as bytes.
-void prepare_process();
+/// Returns 0, or the errno of a stand-in that could not be made: the process
+/// must then end, as a file it opens could become a standard descriptor.
+int prepare_process();
 
 /// Opens `path` for reading as bytes, not inherited by child processes. With
 /// `no_wait`, the open returns at once even for a FIFO with no writer. Returns
@@ -26,15 +30,52 @@ void prepare_process();
 /// with EISDIR here or at its first read.
 int open_for_reading(const char *path, bool no_wait, int &fd);
 
-/// Creates or empties `path` for writing as bytes. Returns 0 or the errno.
-int create_for_writing(const char *path, int &fd);
+/// Opens `path` for writing as bytes without emptying it. With `create`, it
+/// makes a new file instead, and fails with EEXIST when the name exists, even
+/// as a link that leads nowhere. Returns 0 or the errno.
+int open_for_writing(const char *path, bool create, int &fd);
 
-/// Reads up to `size` bytes, retrying a call interrupted by a signal. Returns
+/// Empties the regular file open as `fd`; any other kind of file has nothing
+/// to empty. Returns 0 or the errno.
+int empty_file(int fd);
+
+/// Takes an exclusive lock on the file open as `fd`, without waiting, which
+/// lasts while it is open. Returns 0, kLockedElsewhere, or the errno.
+int lock_file(int fd);
+constexpr int kLockedElsewhere = -1;
+
+/// Removes the file `path`. Returns 0 or the errno.
+int remove_file(const char *path);
+
+/// What tells two names or descriptors of one file: its device and its index
+/// there. Unknown (never equal to another) for what is not a file or a FIFO.
+struct FileId {
+  std::uint64_t device = 0;
+  std::uint64_t index = 0;
+  bool known = false;
+  bool operator==(const FileId &other) const {
+    return known && other.known && device == other.device && index == other.index;
+  }
+};
+FileId file_id(int fd);
+/// The same through `path`, following links; unknown when it leads nowhere.
+FileId file_id(const char *path);
+
+/// From now on, until it is called with -1, a stop asked from outside
+/// (SIGINT, SIGTERM or SIGHUP; Ctrl-C, Ctrl-Break or a closed console window
+/// on Windows) empties the file open as `fd` before the process ends as that
+/// stop would have ended it. A stop that was ignored when the process started
+/// stays ignored.
+void empty_on_stop(int fd);
+
+/// Reads up to `size` bytes, retrying a call interrupted by a signal, and
+/// waiting on a standard descriptor that was handed out non-blocking. Returns
 /// the count (0 at the end) or minus the errno.
 long read_some(int fd, char *data, std::size_t size);
 
-/// Writes all of `bytes`, retrying interrupted and partial writes. Returns 0
-/// or the errno.
+/// Writes all of `bytes`, retrying interrupted and partial writes, and waiting
+/// on a standard descriptor that was handed out non-blocking. Returns 0 or the
+/// errno.
 int write_all(int fd, std::string_view bytes);
 
 /// Closes `fd`. Returns 0 or the errno, which may report a lost write.

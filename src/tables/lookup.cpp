@@ -12,6 +12,13 @@ namespace tarvello {
 
 namespace {
 
+/// The block every lookup reads its table through: one for the process, not
+/// one on the stack or the heap for each lookup.
+char *table_block() {
+  static char block[kBlock];
+  return block;
+}
+
 /// Looks the current line up and counts a miss against its line number.
 bool find_replacement(RunState &st, const ReferenceTable &table) {
   TableStatus &status = st.tables.of(table);
@@ -36,7 +43,7 @@ bool lookup_reference(const ReferenceTable &table, std::string_view line, std::s
   if (s2.empty() && table.shape == TableShape::same_line) {
     return false; // an empty key would match any long enough line: no reference at all
   }
-  LineReader file;
+  LineReader file(table_block());
   if (const Cause cause = file.open(table.path, ReadMode::table); cause.failed()) {
     throw ReadFailure(message::cannot("read", table.path, cause));
   }

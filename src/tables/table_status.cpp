@@ -1,5 +1,6 @@
 #include "tables/table_status.h"
 
+#include "io/fatal.h"
 #include "io/line_reader.h"
 
 #include <algorithm>
@@ -26,6 +27,9 @@ void check_tables(TableStatuses &statuses, std::ostream &err) {
   for (const ReferenceTable &table : reference_tables) {
     TableStatus &status = statuses.of(table);
     status.unreadable = readability(table.path);
+    if (status.unreadable.lies_with_the_system()) {
+      throw Fatal(message::cannot("read", table.path, status.unreadable));
+    }
     if (status.unreadable.failed()) {
       message::print_warning(err, message::table_unusable(table.path, status.unreadable));
     }

@@ -44,7 +44,9 @@ private:
 };
 
 /// Checks that each table is a regular file that can be read, and warns on
-/// `err` about each that is not; the lookups of such a table miss.
+/// `err` about each that is not; the lookups of such a table miss. A table
+/// that cannot be read for a reason of the system, such as too many open
+/// files, ends the run with Fatal instead: its misses would be no fault of it.
 void check_tables(TableStatuses &statuses, std::ostream &err);
 
 /// After a run that reached the end of `listing`: one warning on `err` for
