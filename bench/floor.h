@@ -19,7 +19,7 @@ struct Floor {
 Floor floor_of(const std::filesystem::path &dir, bool progress);
 
 /// In `dir`: one streaming copy of ai.obj to a scratch file; then, for each
-/// lookup, a bare open, read and close of its table; and with `progress`,
+/// lookup, a bare open of its table, reads until one finds nothing, and a close; and with `progress`,
 /// one progress line a line, counted in place, to standard output.
 void run_floor(const Floor &floor, const std::filesystem::path &dir);
 
