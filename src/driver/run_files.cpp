@@ -57,8 +57,8 @@ void refuse_shared_files(const LineReader &listing, FileSink &fixed) {
   const auto err = run_file(platform::file_id(platform::kStderr), ins, output);
   if (out || err) {
     fixed.give_up();
-    const std::string text = out ? message::same_file("standard output", *out)
-                                 : message::same_file("standard error", *err);
+    const std::string text =
+        out ? message::same_file("standard output", *out) : message::same_file("standard error", *err);
     throw StreamClash(text, !out, !err);
   }
 }
