@@ -40,13 +40,17 @@ INSTANTIATE_TEST_SUITE_P(
     Typed, ReadAnswer,
     ::testing::Values(
         AnswerCase{"10 20", {"10", "20", "end"}}, AnswerCase{"10\r\n20\r\n", {"10", "20", "end"}},
-        AnswerCase{"12abc\n7\n", {"12", "nan", "7", "end"}}, AnswerCase{"abc def 9\n5", {"nan", "5", "end"}},
+        AnswerCase{"12abc\n7\n", {"nan", "7", "end"}}, AnswerCase{"abc def 9\n5", {"nan", "5", "end"}},
         AnswerCase{"+\n3", {"nan", "3", "end"}}, AnswerCase{"- 3\n4", {"nan", "4", "end"}},
         AnswerCase{"-0004", {"-4", "end"}}, AnswerCase{"+8", {"8", "end"}},
         AnswerCase{"2147483647", {"2147483647", "end"}}, AnswerCase{"-2147483648", {"-2147483648", "end"}},
         AnswerCase{"2147483648 2\n1", {"nan", "1", "end"}}, AnswerCase{"-2147483649\n1", {"nan", "1", "end"}},
         AnswerCase{"99999999999999999999999\n6", {"nan", "6", "end"}}, AnswerCase{"", {"end"}},
-        AnswerCase{" \n\t ", {"end"}}, AnswerCase{"x", {"nan", "end"}}));
+        AnswerCase{" \n\t ", {"end"}}, AnswerCase{"x", {"nan", "end"}},
+        AnswerCase{"1O0\n0x10\n1e3\n1,000\n10 20", {"nan", "nan", "nan", "nan", "10", "20", "end"}},
+        AnswerCase{"\xEF\xBB\xBF"
+                   "100\n5",
+                   {"100", "5", "end"}}));
 
 struct Screen : Sink {
   std::string text;
@@ -83,19 +87,24 @@ TEST_P(AskOffset, AsksAgainOnlyAtATerminal) {
 
 const std::string kRange = " is not a whole number from -2147483648 to 2147483647";
 
-INSTANTIATE_TEST_SUITE_P(Answers, AskOffset,
-                         ::testing::Values(AskCase{"TerminalAsksAgain", true, "abc def\n5\n",
-                                                   "Q: Q: ", "tarvello: \"abc\"" + kRange + "\n", ""},
-                                           AskCase{"TerminalInputEnds", true, "99999999999",
-                                                   "Q: Q: ", "tarvello: \"99999999999\"" + kRange + "\n",
-                                                   "standard input ended before a number was given"},
-                                           AskCase{"PipeFailsAtOnce", false, "-x\n5\n", "Q: ", "",
-                                                   "\"-x\"" + kRange},
-                                           AskCase{"LongAnswerIsCut", false, std::string(50, 'z') + "\t\x01",
-                                                   "Q: ", "", "\"" + std::string(40, 'z') + "...\"" + kRange},
-                                           AskCase{"ControlCharactersShown", false, "a\x1b[2Jb", "Q: ", "",
-                                                   "\"a?[2Jb\"" + kRange}),
-                         [](const auto &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Answers, AskOffset,
+    ::testing::Values(AskCase{"TerminalAsksAgain", true, "abc def\n5\n",
+                              "Q: Q: ", "tarvello: \"abc\"" + kRange + "\n", ""},
+                      AskCase{"TerminalInputEnds", true, "99999999999",
+                              "Q: Q: ", "tarvello: \"99999999999\"" + kRange + "\n",
+                              "standard input ended before a number was given"},
+                      AskCase{"PipeFailsAtOnce", false, "-x\n5\n", "Q: ", "", "\"-x\"" + kRange},
+                      AskCase{"LongAnswerIsCut", false, std::string(50, 'z') + "\t\x01", "Q: ", "",
+                              "\"" + std::string(40, 'z') + "...\"" + kRange},
+                      AskCase{"ControlCharactersShown", false, "a\x1b[2Jb", "Q: ", "", "\"a?[2Jb\"" + kRange},
+                      AskCase{"BytesOutsideAsciiShown", false,
+                              "\xEF\xBB\xBF\xEF\xBB\xBF"
+                              "1",
+                              "Q: ", "", "\"???1\"" + kRange},
+                      AskCase{"TerminalRejectsDigitsRunIntoText", true, "1O0\n5\n",
+                              "Q: Q: ", "tarvello: \"1O0\"" + kRange + "\n", ""}),
+    [](const auto &info) { return info.param.name; });
 
 } // namespace
 } // namespace tarvello

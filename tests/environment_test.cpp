@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(Posix, Environment,
                              EnvironmentCase{
                                  "TableReadFailsMidRun", crlf({"H", kCall, kCall}),
                                  [](const ScratchDir &, Shell &s) {
-                                   s.wrapper = strace("vars/function.txt", "read:error=EIO:when=3");
+                                   s.wrapper = strace("vars/function.txt", "read:error=EIO:when=4");
                                  },
                                  1, "tarvello: ai.obj:3: cannot read vars/function.txt: Input/output error\n",
                                  ""},

@@ -44,16 +44,30 @@ TEST_P(Information, IsPrintedAndNoFileIsTouched) {
   }
 }
 
-const std::string kUsage = "Usage: tarvello [--help | --version]\n\nRewrites the script listing ai.obj";
+const std::string kUsage = "Usage: tarvello [--help | -h | --version]\n\nRewrites the script listing ai.obj";
 
 INSTANTIATE_TEST_SUITE_P(Arguments, Information,
                          ::testing::Values(InformationCase{"Help", "--help", true, kUsage},
                                            InformationCase{"HelpInAnEmptyFolder", "--help", false, kUsage},
+                                           InformationCase{"ShortHelp", "-h", true, kUsage},
                                            InformationCase{"Version", "--version", true,
                                                            "tarvello " TARVELLO_VERSION "\n"},
                                            InformationCase{"FirstRequestWins", "x --version --help", false,
                                                            "tarvello " TARVELLO_VERSION "\n"}),
                          [](const auto &info) { return info.param.name; });
+
+TEST(Options, AnUnknownOneIsAnErrorBeforeAnyFileIsTouched) {
+  const ScratchDir dir;
+  dir.write("ai.obj", "L1\r\n");
+  dir.write("ai_fixed.obj", "old\r\n");
+  Shell shell;
+  shell.args = "x --hlep";
+  const auto run = run_tool(dir, "1 1", shell);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "tarvello: unknown option \"--hlep\"; see tarvello --help\n");
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(dir.read("ai_fixed.obj"), "old\r\n");
+}
 
 struct WindowCase {
   unsigned processes;

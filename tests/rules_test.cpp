@@ -122,6 +122,16 @@ INSTANTIATE_TEST_SUITE_P(
                       ChoiceCase{"\tpush_string\tS1 fetch_i\t// func_call", Rule::function},
                       ChoiceCase{"Ljump", Rule::label_entry}, ChoiceCase{"S", Rule::string_entry}));
 
+// A rule's text but for its white space: copied, and named in the report.
+INSTANTIATE_TEST_SUITE_P(
+    NearMisses, ChooseRule,
+    ::testing::Values(ChoiceCase{"\tjump\tL0", Rule::near_miss}, ChoiceCase{"\tjump  L0", Rule::near_miss},
+                      ChoiceCase{"\thandler\t0001", Rule::near_miss},
+                      ChoiceCase{"\tpush_event // x", Rule::near_miss},
+                      ChoiceCase{"\tfetch_i\t\t// x", Rule::near_miss}, ChoiceCase{"\tjumpL0", Rule::copy},
+                      ChoiceCase{"\tfetch_id\t// x", Rule::copy}, ChoiceCase{"Ljump\tL0", Rule::label_entry},
+                      ChoiceCase{"\tjump\tL0 push_string", Rule::string_operand}));
+
 TEST(ChooseRule, TakesEveryTestTextOfTheTable) {
   for (const RuleText &t : rule_texts) {
     EXPECT_EQ(choose_rule("\t" + std::string(t.text) + "x"), t.rule) << "text: '" << t.text << "'";

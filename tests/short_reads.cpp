@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 
+// NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name): the C library names them otherwise
 extern "C" ssize_t read(int fd, void *data, std::size_t size) {
   using Read = ssize_t (*)(int, void *, std::size_t);
   static const auto next = reinterpret_cast<Read>(dlsym(RTLD_NEXT, "read"));

@@ -90,11 +90,23 @@ INSTANTIATE_TEST_SUITE_P(
                      crlf({"H", kCall + "\tjump L1", ""}), 2,
                      report("function.txt", "1 reference line found no match and was kept: ai.obj:2")},
         TableRunCase{"HandlerBeforeLabelEntry", crlf({"H", "Lhandler 0x03OnOpen"}),
-                     crlf({"H", kHandlerFixed, ""}), 2, ""},
+                     crlf({"H", kHandlerFixed, ""}), 2,
+                     "tarvello: warning: 1 line that begins with L or S was taken by \"handler \" and not "
+                     "renumbered as an entry: ai.obj:2\n"},
         TableRunCase{"FetchIdIsNoTrigger", crlf({"H", "\tfetch_id\t// guard_id", "L1"}),
                      crlf({"H", "\tfetch_id\t// guard_id", "L11", ""}), 3, ""},
         TableRunCase{"EmptyKeyIsKept", crlf({"H", "\tfunc_call"}), crlf({"H", "\tfunc_call", ""}), 2,
                      report("function.txt", "1 reference line found no match and was kept: ai.obj:2")},
+        TableRunCase{"EntriesTakenByEarlierRules", listing_of(12, "S0.Press jump Left"),
+                     listing_of(12, "S0.Press jump L10") + "\r\n", 13,
+                     "tarvello: warning: 12 lines that begin with L or S were taken by \"jump L\" and not "
+                     "renumbered as entries: ai.obj:2, ai.obj:3, ai.obj:4, ai.obj:5, ai.obj:6, ai.obj:7, "
+                     "ai.obj:8, ai.obj:9, ai.obj:10, ai.obj:11, and 2 more\n"},
+        TableRunCase{
+            "NearMissesAreNamed", listing_of(11, "\tjump\tL0"), listing_of(11, "\tjump\tL0") + "\r\n", 12,
+            "tarvello: warning: 11 lines differ from a rule's text only in white space and were copied "
+            "unchanged: ai.obj:2, ai.obj:3, ai.obj:4, ai.obj:5, ai.obj:6, ai.obj:7, ai.obj:8, "
+            "ai.obj:9, ai.obj:10, ai.obj:11, and 1 more\n"},
         TableRunCase{"FirstLineIsNotLookedUp", crlf({kCall, kCall}), crlf({kCall, kCallFixed, ""}), 2, ""}),
     [](const auto &info) { return info.param.name; });
 
@@ -112,6 +124,23 @@ TEST(TableRun, WarnsAboutEachTableThatCannotBeReadAndGoesOn) {
                                                   "(No such file or directory): ai.obj:3"));
   EXPECT_EQ(run.out, screen_after(3));
   EXPECT_EQ(dir.read("ai_fixed.obj"), crlf({"H", kCallFixed, kAlarm, "L1", ""}));
+}
+
+TEST(TableRun, ReadsTablesAsTheirEditorsSaveThem) {
+  const ScratchDir dir;
+  dir.write("ai.obj", crlf({"H", kCall, kHandler, kGuard, "\tpush_int\t0"}));
+  write_tables(dir);
+  dir.write("vars/function.txt", "\xEF\xBB\xBF" + crlf({kCallFixed}));        // a UTF-8 mark
+  dir.write("vars/handler.txt", "\xFF\xFE\t\0h\0\r\0\n\0");                   // UTF-16
+  dir.write("vars/fetch_id.txt", crlf({kGuard, "\tpush_int\t118"}) + "last"); // no line break at its end
+  const auto run = run_tool(dir, "10 5\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err,
+            "tarvello: warning: vars/handler.txt: UTF-16 text; save it as plain (ANSI or UTF-8) text\n"
+            "tarvello: warning: vars/fetch_id.txt:3: the last line has no line break and is never tried\n" +
+                report("handler.txt", "1 reference line was kept, as the table cannot be read (UTF-16 "
+                                      "text; save it as plain (ANSI or UTF-8) text): ai.obj:3"));
+  EXPECT_EQ(dir.read("ai_fixed.obj"), crlf({"H", kCallFixed, kHandler, kGuard, "\tpush_int\t118", ""}));
 }
 
 TEST(TableRun, TableLineTooLongStopsTheRunWithoutAReport) {

@@ -1,5 +1,6 @@
 #include "driver/conversion.h"
 
+#include "driver/doubts.h"
 #include "driver/information.h"
 #include "driver/progress.h"
 #include "driver/renumber.h"
@@ -46,12 +47,18 @@ void run(const Console &console, OutBuffer &screen) {
   fixed.close();
   screen.flush(); // the report follows the last progress line
   report_misses(st->tables, kListing, console.err);
+  report_doubts(st->doubts, kListing, console.err);
 }
 
 } // namespace
 
 void rewrite_line(RunState &st) {
-  switch (choose_rule(st.s)) {
+  const Rule rule = choose_rule(st.s);
+  if (rule < Rule::label_entry &&
+      (st.s.front() == 'L' || st.s.front() == 'S')) { // rules 1 to 6 hold: s is not empty
+    st.doubts.note_taken_entry(st.s, rule, st.in.line_number());
+  }
+  switch (rule) {
   case Rule::function:
     return replace_reference_line(st, function_table);
   case Rule::handler:
@@ -68,6 +75,9 @@ void rewrite_line(RunState &st) {
     return renumber_label_entry(st);
   case Rule::string_entry:
     return renumber_string_entry(st);
+  case Rule::near_miss:
+    st.doubts.near_misses.add(st.in.line_number());
+    break;
   case Rule::copy:
     break;
   }

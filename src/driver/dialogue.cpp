@@ -39,12 +39,14 @@ Answer rejected(ConsoleInput &in, std::string text) {
   return {AnswerKind::not_a_number, 0, std::move(text)};
 }
 
-/// The answer in double quotes, control characters shown as '?', cut at kShown.
+/// The answer in double quotes, every byte outside printable ASCII shown as
+/// '?' (a control byte, or part of a character the console may not show), cut
+/// at kShown.
 std::string quoted(const std::string &text) {
   std::string shown = "\"";
   for (std::size_t i = 0; i < std::min(text.size(), kShown); ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
-    shown += c < 0x20 || c == 0x7f ? '?' : text[i];
+    shown += c < 0x20 || c >= 0x7f ? '?' : text[i];
   }
   return shown + (text.size() > kShown ? "...\"" : "\"");
 }
@@ -73,7 +75,8 @@ Answer read_answer(ConsoleInput &in) {
     magnitude = std::min(magnitude * 10 + digit, kBeyond);
   }
   const std::int64_t value = negative ? -magnitude : magnitude;
-  if (value < kLeastNumber || value > kMostNumber) {
+  // Digits that run into other text, as in "1O0" or "0x10", are no number at all.
+  if (next_is(in, not_space) || value < kLeastNumber || value > kMostNumber) {
     return rejected(in, std::move(text));
   }
   return {AnswerKind::number, static_cast<std::int32_t>(value), {}};

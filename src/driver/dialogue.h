@@ -26,10 +26,11 @@ struct Answer {
   std::string text; ///< what was rejected, as far as it is shown
 };
 
-/// Reads one answer as a stream of characters: white space, one optional sign,
-/// then digits up to the first other character, which stays in `in` for the
-/// next answer. When the answer is no number, or leaves the signed 32-bit
-/// range, the rest of its word is its text and the rest of that line is discarded.
+/// Reads one answer, a word of the stream of characters: white space, one
+/// optional sign, then digits up to white space or the end of the input; what
+/// follows stays in `in` for the next answer. When the word is no such number,
+/// or leaves the signed 32-bit range, it is the answer's text, and the rest
+/// of its line is discarded.
 Answer read_answer(ConsoleInput &in);
 
 /// Prints the banner.

@@ -1,5 +1,7 @@
 #include "driver/information.h"
 
+#include "io/fatal.h"
+#include "io/message.h"
 #include "platform/platform.h"
 
 namespace tarvello {
@@ -9,7 +11,7 @@ namespace {
 constexpr std::string_view kVersion = "tarvello " TARVELLO_VERSION "\n";
 
 constexpr std::string_view kHelp =
-    "Usage: tarvello [--help | --version]\n"
+    "Usage: tarvello [--help | -h | --version]\n"
     "\n"
     "Rewrites the script listing ai.obj in the working directory into ai_fixed.obj:\n"
     "shifts label numbers (Lxx) and string numbers (Sxx) by the start entries you\n"
@@ -35,11 +37,14 @@ constexpr std::string_view kHelp =
 
 std::optional<std::string_view> information_requested(const std::vector<std::string_view> &args) {
   for (const std::string_view arg : args) {
-    if (arg == "--help" || platform::is_native_help_switch(arg)) {
+    if (arg == "--help" || arg == "-h" || platform::is_native_help_switch(arg)) {
       return kHelp;
     }
     if (arg == "--version") {
       return kVersion;
+    }
+    if (platform::is_option(arg)) {
+      throw Fatal(message::unknown_option(arg)); // a misspelt request must not start a run
     }
   }
   return std::nullopt;

@@ -6,9 +6,10 @@
 
 namespace tarvello {
 
-/// The text that --help or --version (or the platform's own help switch) asks
-/// for, from the first such argument; nothing when no argument asks. Every
-/// other argument is ignored.
+/// The text that --help, -h or --version (or the platform's own help switch)
+/// asks for, from the first such argument; nothing when no argument asks.
+/// Throws Fatal when an option that is none of these comes first; every
+/// argument that is no option is ignored.
 std::optional<std::string_view> information_requested(const std::vector<std::string_view> &args);
 
 } // namespace tarvello

@@ -38,30 +38,53 @@ template <std::size_t N> bool begins(const char *at, const char *end, const char
          byte_scan::load8(at + kSize - 8) == byte_scan::load8(text + kSize - 8);
 }
 
-/// The same for "jump L", shorter than eight.
+/// The same for texts shorter than eight, such as "jump L".
 bool begins_short(const char *at, const char *end, std::string_view text) {
   return static_cast<std::size_t>(end - at) >= text.size() && std::memcmp(at, text.data(), text.size()) == 0;
 }
 
-/// The earliest rule of a test text that begins at `at`, or Rule::copy. Its
-/// cases must cover every start letter of rule_texts; a test checks each text.
+/// Whether `word`, then blanks or tabs other than `exact`, then `then` begin at
+/// `at`: a rule's text, but for its white space.
+bool near(const char *at, const char *end, std::string_view word, std::string_view exact,
+          std::string_view then) {
+  if (!begins_short(at, end, word)) {
+    return false;
+  }
+  const char *const gap = at + word.size();
+  const char *after = gap;
+  while (after < end && (*after == ' ' || *after == '\t')) {
+    ++after;
+  }
+  return after > gap && std::string_view(gap, static_cast<std::size_t>(after - gap)) != exact &&
+         begins_short(after, end, then);
+}
+
+/// The earliest rule of a test text that begins at `at`, Rule::near_miss for
+/// such a text with other white space, or Rule::copy. Its cases must cover
+/// every start letter of rule_texts; a test checks each text.
 Rule rule_at(const char *at, const char *end) {
   switch (*at) {
   case 'f':
-    return begins(at, end, "func_call")     ? Rule::function
-           : begins(at, end, "fetch_i\t//") ? Rule::fetch_id
-                                            : Rule::copy;
+    return begins(at, end, "func_call")           ? Rule::function
+           : begins(at, end, "fetch_i\t//")       ? Rule::fetch_id
+           : near(at, end, "fetch_i", "\t", "//") ? Rule::near_miss
+                                                  : Rule::copy;
   case 'h':
-    return begins(at, end, "handler ") ? Rule::handler : Rule::copy;
+    return begins(at, end, "handler ")    ? Rule::handler
+           : begins(at, end, "handler\t") ? Rule::near_miss
+                                          : Rule::copy;
   case 'p':
-    return begins(at, end, "push_event\t//") ? Rule::push_event
-           : begins(at, end, "push_string")  ? Rule::string_operand
-                                             : Rule::copy;
+    return begins(at, end, "push_event\t//")         ? Rule::push_event
+           : begins(at, end, "push_string")          ? Rule::string_operand
+           : near(at, end, "push_event", "\t", "//") ? Rule::near_miss
+                                                     : Rule::copy;
   case 'b':
     return begins(at, end, "branch_false") || begins(at, end, "branch_true") ? Rule::label_operand
                                                                              : Rule::copy;
   case 'j':
-    return begins_short(at, end, "jump L") ? Rule::label_operand : Rule::copy;
+    return begins_short(at, end, "jump L")   ? Rule::label_operand
+           : near(at, end, "jump", " ", "L") ? Rule::near_miss
+                                             : Rule::copy;
   default:
     return Rule::copy;
   }
@@ -78,10 +101,10 @@ Rule choose_rule(std::string_view line) {
       best = std::min(best, rule_at(at, end));
     }
   }
-  if (best != Rule::copy || line.empty()) {
+  if (best < Rule::label_entry || line.empty()) {
     return best;
   }
-  return line.front() == 'L' ? Rule::label_entry : line.front() == 'S' ? Rule::string_entry : Rule::copy;
+  return line.front() == 'L' ? Rule::label_entry : line.front() == 'S' ? Rule::string_entry : best;
 }
 
 } // namespace tarvello

@@ -14,6 +14,7 @@ enum class Rule {
   string_operand, ///< contains "push_string"
   label_entry,    ///< begins with "L"
   string_entry,   ///< begins with "S"
+  near_miss,      ///< none of the above, but a text of rules 1 to 5 with other white space: copied
   copy,           ///< none of the above
 };
 

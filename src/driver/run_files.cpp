@@ -1,5 +1,6 @@
 #include "driver/run_files.h"
 
+#include "io/encoding.h"
 #include "io/fatal.h"
 #include "io/message.h"
 #include "platform/platform.h"
@@ -72,6 +73,9 @@ void open_run_files(RunState &st, FileSink &fixed) {
   }
   if (const Cause cause = st.in.open(kListing); cause.failed()) {
     throw Fatal(message::cannot("read", kListing, cause));
+  }
+  if (mark_of(st.in.start(kUtf8Mark.size())) == Mark::utf16) {
+    throw Fatal(message::file_is(kListing, Cause::own(Cause::Own::utf16)));
   }
   fixed.open(kFixed);
   refuse_shared_files(st.in, fixed);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "driver/doubts.h"
 #include "io/line_reader.h"
 #include "io/out_buffer.h"
 #include "tables/table_status.h"
@@ -23,6 +24,7 @@ struct RunState {
   std::string aux;    ///< scratch for a looked-up replacement line
   std::int64_t line_count = 0;
   TableStatuses tables; ///< what the run learns of each reference table
+  RuleDoubts doubts;    ///< lines the rules may not have handled as meant
 };
 
 /// Writes `line` to the rewritten listing, ended by CR LF.

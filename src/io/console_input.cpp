@@ -1,5 +1,6 @@
 #include "io/console_input.h"
 
+#include "io/encoding.h"
 #include "io/fatal.h"
 #include "io/message.h"
 #include "platform/platform.h"
@@ -10,10 +11,14 @@
 namespace tarvello {
 
 int ConsoleInput::peek() {
-  if (begin_ == end_ && !ended_) {
+  while (begin_ == end_ && !ended_) { // a mark alone leaves nothing yet
     begin_ = 0;
     end_ = read_more(buffer_.data(), buffer_.size());
     ended_ = end_ == 0; // once ended, a terminal's later input is not waited for
+    if (!started_ && mark_of({buffer_.data(), end_}) == Mark::utf8) {
+      begin_ = kUtf8Mark.size(); // as an editor saves an answers file
+    }
+    started_ = true;
   }
   return begin_ < end_ ? static_cast<unsigned char>(buffer_[begin_]) : -1;
 }

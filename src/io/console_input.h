@@ -30,6 +30,7 @@ private:
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
   bool ended_ = false;
+  bool started_ = false; ///< whether the first bytes have arrived
 };
 
 /// Standard input, or another descriptor, read through the platform.

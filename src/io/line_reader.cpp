@@ -76,6 +76,12 @@ bool LineReader::read_more() {
   return true;
 }
 
+std::string_view LineReader::start(std::size_t size) {
+  while (pending().size() < size && read_more()) {
+  }
+  return pending().substr(0, size);
+}
+
 std::string_view LineReader::take(std::string_view line) {
   if (line.size() > kMaxLine) {
     throw Fatal(message::line_too_long(path_, line_number() + 1));

@@ -66,6 +66,12 @@ public:
   /// Reads more after what is pending. False when nothing more can come: the
   /// file's end, or a failed read, which the next read_line reports.
   bool read_more();
+  /// The file's first `size` bytes, or all of a shorter file; before any line is taken.
+  std::string_view start(std::size_t size);
+  /// Drops the first `size` bytes, which hold no line break, before any line is taken.
+  void drop_start(std::size_t size) { begin_ += size; }
+  /// Why a read failed, if one did.
+  const Cause &failure() const { return error_; }
 
   bool at_end() const { return at_end_; }
   /// The number of lines read so far, counting from 1.

@@ -13,6 +13,8 @@ std::string Cause::text() const {
   switch (own_) {
   case Own::not_regular_file:
     return "not a regular file";
+  case Own::utf16:
+    return "UTF-16 text; save it as plain (ANSI or UTF-8) text";
   case Own::none:
     break;
   }
@@ -57,6 +59,19 @@ void print(std::ostream &err, std::string_view prefix, std::string_view text) {
   err.flush();
 }
 
+/// ": path:N, path:M", and ", and K more" past the lines shown.
+std::string positions(const LineTally &lines, std::string_view listing) {
+  std::string text;
+  for (std::size_t i = 0; i < lines.shown(); ++i) {
+    text += joined({i == 0 ? ": " : ", ", listing, ":", std::to_string(lines.first[i])});
+  }
+  if (lines.count > static_cast<std::int64_t>(lines.shown())) {
+    text +=
+        joined({", and ", std::to_string(lines.count - static_cast<std::int64_t>(lines.shown())), " more"});
+  }
+  return text;
+}
+
 } // namespace
 
 std::string position(std::string_view path, std::int64_t line) {
@@ -83,6 +98,14 @@ std::string same_file(std::string_view output, std::string_view input) {
   return joined({output, " is the same file as ", input});
 }
 
+std::string file_is(std::string_view path, const Cause &cause) {
+  return joined({path, " is ", cause.text()});
+}
+
+std::string unknown_option(std::string_view arg) {
+  return joined({"unknown option \"", arg, "\"; see tarvello --help"});
+}
+
 std::string input_ended() { return "standard input ended before a number was given"; }
 
 std::string written_by_another_run(std::string_view output) {
@@ -99,23 +122,36 @@ std::string table_unusable(std::string_view table, const Cause &cause) {
   return joined({table, ": ", cause.text()});
 }
 
-std::string misses(std::string_view table, std::int64_t count, const Cause &unreadable,
-                   std::string_view listing, const std::int64_t *lines, std::size_t shown) {
-  const bool one = count == 1;
+std::string unended_last_line(std::string_view table, std::int64_t line) {
+  return at_line(table, line, "the last line has no line break and is never tried");
+}
+
+std::string taken_entries(const LineTally &lines, std::string_view texts, std::string_view listing) {
+  const bool one = lines.count == 1;
+  return joined({std::to_string(lines.count), one ? " line that begins" : " lines that begin",
+                 " with L or S ", one ? "was" : "were", " taken by ", texts.empty() ? "other rules" : texts,
+                 " and not renumbered as ", one ? "an entry" : "entries"}) +
+         positions(lines, listing);
+}
+
+std::string near_misses(const LineTally &lines, std::string_view listing) {
+  const bool one = lines.count == 1;
+  return joined({std::to_string(lines.count), one ? " line differs" : " lines differ",
+                 " from a rule's text only in white space and ", one ? "was" : "were", " copied unchanged"}) +
+         positions(lines, listing);
+}
+
+std::string misses(std::string_view table, const LineTally &lines, const Cause &unreadable,
+                   std::string_view listing) {
+  const bool one = lines.count == 1;
   std::string text =
-      joined({table, ": ", std::to_string(count), one ? " reference line " : " reference lines "});
+      joined({table, ": ", std::to_string(lines.count), one ? " reference line " : " reference lines "});
   if (unreadable.failed()) {
     text += joined({one ? "was" : "were", " kept, as the table cannot be read (", unreadable.text(), ")"});
   } else {
     text += joined({"found no match and ", one ? "was" : "were", " kept"});
   }
-  for (std::size_t i = 0; i < shown; ++i) {
-    text += joined({i == 0 ? ": " : ", ", position(listing, lines[i])});
-  }
-  if (count > static_cast<std::int64_t>(shown)) {
-    text += joined({", and ", std::to_string(count - static_cast<std::int64_t>(shown)), " more"});
-  }
-  return text;
+  return text + positions(lines, listing);
 }
 
 std::string error_line(std::string_view text) { return joined({kTool, text, "\n"}); }

@@ -5,6 +5,8 @@
 // same wherever it is raised, and a new one, or a new way of writing a path,
 // is a change in this one file.
 
+#include "io/line_tally.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
@@ -18,7 +20,7 @@ namespace tarvello {
 class Cause {
 public:
   /// The causes the system has no error number for.
-  enum class Own { none, not_regular_file };
+  enum class Own { none, not_regular_file, utf16 };
 
   Cause() = default;
   static Cause system(int err) { return Cause(err, Own::none); }
@@ -49,6 +51,9 @@ std::string cannot(std::string_view verb, std::string_view name, const Cause &ca
 std::string line_too_long(std::string_view path, std::int64_t line);
 std::string number_out_of_range(std::string_view path, std::int64_t line);
 std::string same_file(std::string_view output, std::string_view input);
+/// A file whose cause is its own, as in "ai.obj is UTF-16 text; ...".
+std::string file_is(std::string_view path, const Cause &cause);
+std::string unknown_option(std::string_view arg);
 std::string input_ended();
 std::string written_by_another_run(std::string_view output);
 std::string out_of_memory();
@@ -57,10 +62,16 @@ std::string not_a_number(std::string_view shown);
 
 /// The warning at the check for a table that cannot be read.
 std::string table_unusable(std::string_view table, const Cause &cause);
-/// The warning for a table's misses: their count, and the first `shown` of
-/// their listing lines, which are in `lines`.
-std::string misses(std::string_view table, std::int64_t count, const Cause &unreadable,
-                   std::string_view listing, const std::int64_t *lines, std::size_t shown);
+/// The warning at the check for a table whose last line has no line break.
+std::string unended_last_line(std::string_view table, std::int64_t line);
+/// The warning for entries that earlier rules took: `texts` are the rule
+/// texts that took them, when they are few, else empty.
+std::string taken_entries(const LineTally &lines, std::string_view texts, std::string_view listing);
+/// The warning for lines copied unchanged that a rule's text nearly holds.
+std::string near_misses(const LineTally &lines, std::string_view listing);
+/// The warning for a table's misses: their count and first positions.
+std::string misses(std::string_view table, const LineTally &lines, const Cause &unreadable,
+                   std::string_view listing);
 
 /// "tarvello: TEXT" and its line break.
 std::string error_line(std::string_view text);

@@ -172,4 +172,6 @@ ConsoleFacts console_facts() { return {}; }
 
 bool is_native_help_switch(std::string_view) { return false; }
 
+bool is_option(std::string_view arg) { return !arg.empty() && arg.front() == '-'; }
+
 } // namespace tarvello::platform

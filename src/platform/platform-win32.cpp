@@ -189,4 +189,6 @@ ConsoleFacts console_facts() {
 
 bool is_native_help_switch(std::string_view arg) { return arg == "/?"; }
 
+bool is_option(std::string_view arg) { return !arg.empty() && (arg.front() == '-' || arg.front() == '/'); }
+
 } // namespace tarvello::platform

@@ -98,4 +98,8 @@ ConsoleFacts console_facts();
 /// besides --help, such as /? on Windows.
 bool is_native_help_switch(std::string_view arg);
 
+/// True for an argument written as an option in this platform's spelling:
+/// beginning with "-", or on Windows also "/".
+bool is_option(std::string_view arg);
+
 } // namespace tarvello::platform

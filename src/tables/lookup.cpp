@@ -1,5 +1,6 @@
 #include "tables/lookup.h"
 
+#include "io/encoding.h"
 #include "io/fatal.h"
 #include "io/line_reader.h"
 #include "io/message.h"
@@ -31,7 +32,7 @@ bool find_replacement(RunState &st, const ReferenceTable &table) {
     }
   }
   if (!found) {
-    status.count_miss(st.in.line_number());
+    status.misses.add(st.in.line_number());
   }
   return found;
 }
@@ -46,6 +47,9 @@ bool lookup_reference(const ReferenceTable &table, std::string_view line, std::s
   LineReader file(table_block());
   if (const Cause cause = file.open(table.path, ReadMode::table); cause.failed()) {
     throw ReadFailure(message::cannot("read", table.path, cause));
+  }
+  if (mark_of(file.start(kUtf8Mark.size())) == Mark::utf8) {
+    file.drop_start(kUtf8Mark.size()); // no part of the first line
   }
   return scan_table(file, s2, table.search_start, table.shape == TableShape::next_line, result);
 }

@@ -1,5 +1,6 @@
 #include "tables/table_status.h"
 
+#include "io/encoding.h"
 #include "io/fatal.h"
 #include "io/line_reader.h"
 
@@ -10,15 +11,36 @@ namespace tarvello {
 
 namespace {
 
-/// No failure for a regular file that opens and reads, or why not. A FIFO, a
+/// The number of the last line of `file` when no line break ends it, else 0.
+std::int64_t unended_last_line(LineReader &file) {
+  std::int64_t breaks = 0;
+  char last = '\n';
+  do {
+    const std::string_view block = file.pending();
+    breaks += std::count(block.begin(), block.end(), '\n');
+    last = block.empty() ? last : block.back();
+    file.skip_lines(block.size());
+  } while (file.read_more());
+  return last == '\n' ? 0 : breaks + 1;
+}
+
+/// Reads the table at `path` through, before the first lookup. A FIFO, a
 /// device or a socket is never opened: it could block the run or never end.
-Cause readability(const char *path) {
+void check_table(const char *path, TableStatus &status) {
   std::error_code ignored;
   if (std::filesystem::is_other(path, ignored)) {
-    return Cause::own(Cause::Own::not_regular_file);
+    status.unreadable = Cause::own(Cause::Own::not_regular_file);
+    return;
   }
   LineReader file;
-  return file.open(path, ReadMode::table);
+  status.unreadable = file.open(path, ReadMode::table);
+  if (!status.unreadable.failed() && mark_of(file.start(kUtf8Mark.size())) == Mark::utf16) {
+    status.unreadable = Cause::own(Cause::Own::utf16);
+  }
+  if (!status.unreadable.failed()) {
+    status.unended_line = unended_last_line(file);
+    status.unreadable = file.failure();
+  }
 }
 
 } // namespace
@@ -26,12 +48,14 @@ Cause readability(const char *path) {
 void check_tables(TableStatuses &statuses, std::ostream &err) {
   for (const ReferenceTable &table : reference_tables) {
     TableStatus &status = statuses.of(table);
-    status.unreadable = readability(table.path);
+    check_table(table.path, status);
     if (status.unreadable.lies_with_the_system()) {
       throw Fatal(message::cannot("read", table.path, status.unreadable));
     }
     if (status.unreadable.failed()) {
       message::print_warning(err, message::table_unusable(table.path, status.unreadable));
+    } else if (status.unended_line > 0) {
+      message::print_warning(err, message::unended_last_line(table.path, status.unended_line));
     }
   }
 }
@@ -39,10 +63,8 @@ void check_tables(TableStatuses &statuses, std::ostream &err) {
 void report_misses(const TableStatuses &statuses, const char *listing, std::ostream &err) {
   for (const ReferenceTable &table : reference_tables) {
     const TableStatus &status = statuses.of(table);
-    if (status.misses > 0) {
-      const auto shown = static_cast<std::size_t>(std::min<std::int64_t>(status.misses, TableStatus::kShown));
-      message::print_warning(err, message::misses(table.path, status.misses, status.unreadable, listing,
-                                                  status.first_misses.data(), shown));
+    if (status.misses.count > 0) {
+      message::print_warning(err, message::misses(table.path, status.misses, status.unreadable, listing));
     }
   }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "io/line_tally.h"
 #include "io/message.h"
 #include "tables/reference_table.h"
 
@@ -12,20 +13,10 @@ namespace tarvello {
 
 /// What one run learns of a reference table: whether it could be read at the
 /// check before the first line, and which reference lines it could not fix.
-/// Its size is fixed, however long the listing.
 struct TableStatus {
-  static constexpr std::size_t kShown = 10; ///< positions kept for the report
-
-  Cause unreadable; ///< why the table could not be read at the check, if it could not
-  std::int64_t misses = 0;
-  std::array<std::int64_t, kShown> first_misses{}; ///< listing line numbers
-
-  void count_miss(std::int64_t line) {
-    if (misses < static_cast<std::int64_t>(kShown)) {
-      first_misses[static_cast<std::size_t>(misses)] = line;
-    }
-    ++misses;
-  }
+  Cause unreadable;              ///< why the table could not be read at the check, if it could not
+  std::int64_t unended_line = 0; ///< the number of its last line when no line break ends it
+  LineTally misses;              ///< the listing lines it could not fix
 };
 
 /// One status for each reference table.
