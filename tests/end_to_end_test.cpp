@@ -115,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"ListingMissingLeavesOldOutputAlone",
                   [](const ScratchDir &d) { d.write("ai_fixed.obj", "old"); }, "1 1",
                   "tarvello: cannot read ai.obj: No such file or directory\n", "", "old"},
-        ErrorCase{"ListingIsUtf16", [](const ScratchDir &d) { listing(d, "\xFF\xFEH\0\r\0\n\0"); }, "1 1",
+        ErrorCase{"ListingIsUtf16", [](const ScratchDir &d) { listing(d, "\xFF\xFEH\0\r\0\n\0"s); }, "1 1",
                   "tarvello: ai.obj is UTF-16 text; save it as plain (ANSI or UTF-8) text\n", "",
                   "old output\r\n"},
         ErrorCase{"ListingIsADirectory",

@@ -14,6 +14,7 @@ using testing::listing_of;
 using testing::run_tool;
 using testing::ScratchDir;
 using testing::screen_after;
+using namespace std::string_literals;
 
 const std::string kCall = "\tfunc_call\t0x0001\tOpenGate";
 const std::string kCallFixed = "\tfunc_call\t0x0105\tOpenGate";
@@ -131,7 +132,7 @@ TEST(TableRun, ReadsTablesAsTheirEditorsSaveThem) {
   dir.write("ai.obj", crlf({"H", kCall, kHandler, kGuard, "\tpush_int\t0"}));
   write_tables(dir);
   dir.write("vars/function.txt", "\xEF\xBB\xBF" + crlf({kCallFixed}));        // a UTF-8 mark
-  dir.write("vars/handler.txt", "\xFF\xFE\t\0h\0\r\0\n\0");                   // UTF-16
+  dir.write("vars/handler.txt", "\xFF\xFE\t\0h\0\r\0\n\0"s);                  // UTF-16
   dir.write("vars/fetch_id.txt", crlf({kGuard, "\tpush_int\t118"}) + "last"); // no line break at its end
   const auto run = run_tool(dir, "10 5\n");
   EXPECT_EQ(run.status, 0);
