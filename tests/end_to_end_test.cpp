@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -85,6 +86,17 @@ struct ErrorCase {
   std::function<void(const ScratchDir &)> then = [](const ScratchDir &) {}; // further checks of the folder
 };
 
+const testing::Expected kAbsent = testing::Expected::absent();
+/// The error for a missing listing, which names the folder looked in.
+const std::string kNoListing = "tarvello: cannot read ai.obj in <folder>: " +
+                               testing::cause("No such file or directory", "File not found") + "\n";
+
+/// `text` with the scratch folder, as the tool writes it, for "<folder>".
+std::string in_folder(std::string text, const ScratchDir &dir) {
+  const std::size_t at = text.find("<folder>");
+  return at == std::string::npos ? text : text.replace(at, 8, testing::folder_as_written(dir));
+}
+
 class Error : public ::testing::TestWithParam<ErrorCase> {};
 
 TEST_P(Error, IsOneLineOnStderrAndExitStatusOne) {
@@ -93,13 +105,11 @@ TEST_P(Error, IsOneLineOnStderrAndExitStatusOne) {
   c.setup(dir);
   const auto run = run_tool(dir, c.answers);
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, c.err);
+  EXPECT_EQ(run.err, in_folder(c.err, dir));
   EXPECT_EQ(run.out, c.screen);
   c.fixed.check(dir, "ai_fixed.obj");
   c.then(dir);
 }
-
-const testing::Expected kAbsent = testing::Expected::absent();
 
 void listing(const ScratchDir &dir, const std::string &text) {
   dir.write("ai.obj", text);
@@ -110,11 +120,9 @@ void listing(const ScratchDir &dir, const std::string &text) {
 INSTANTIATE_TEST_SUITE_P(
     Errors, Error,
     ::testing::Values(
-        ErrorCase{"ListingMissing", [](const ScratchDir &) {}, "1 1",
-                  "tarvello: cannot read ai.obj: No such file or directory\n", "", kAbsent},
+        ErrorCase{"ListingMissing", [](const ScratchDir &) {}, "1 1", kNoListing, "", kAbsent},
         ErrorCase{"ListingMissingLeavesOldOutputAlone",
-                  [](const ScratchDir &d) { d.write("ai_fixed.obj", "old"); }, "1 1",
-                  "tarvello: cannot read ai.obj: No such file or directory\n", "", "old"},
+                  [](const ScratchDir &d) { d.write("ai_fixed.obj", "old"); }, "1 1", kNoListing, "", "old"},
         ErrorCase{"ListingIsUtf16", [](const ScratchDir &d) { listing(d, "\xFF\xFEH\0\r\0\n\0"s); }, "1 1",
                   "tarvello: ai.obj is UTF-16 text; save it as plain (ANSI or UTF-8) text\n", "",
                   "old output\r\n"},
@@ -168,9 +176,37 @@ INSTANTIATE_TEST_SUITE_P(
                     d.write_tables();
                     std::filesystem::create_symlink("/dev/full", d.path() / "ai_fixed.obj");
                   },
-                  "0 0", "tarvello: cannot write ai_fixed.obj: No space left on device\n", screen_after(2),
-                  testing::Expected::not_checked()}),
+                  "0 0",
+                  "tarvello: cannot write ai_fixed.obj: " +
+                      testing::cause("No space left on device", "Disk full") + "\n",
+                  screen_after(2), testing::Expected::not_checked()}),
     [](const auto &info) { return info.param.name; });
+
+TEST(Console, NoStandardInputHandleReadsAsEnded) {
+  const char *launcher = std::getenv("TARVELLO_NO_STDIN");
+  if (launcher == nullptr) {
+    GTEST_SKIP() << "Windows only; elsewhere a closed standard input is the same case";
+  }
+  const ScratchDir dir;
+  dir.write("ai.obj", "H\r\nL1\r\n");
+  Shell shell;
+  shell.program = "\"" + std::string(launcher) + "\"";
+  const auto run = run_tool(dir, "1 1", shell);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "tarvello: standard input ended before a number was given\n");
+}
+
+TEST(Console, StderrIsWrittenInThePlatformsOwnForm) {
+  const ScratchDir dir;
+  dir.write("ai.obj", "H\r\n");
+  dir.write_tables();
+  std::filesystem::remove(dir.path() / "vars/handler.txt");
+  const auto run = run_tool(dir, "1 1");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.raw_err, testing::windows_build()
+                             ? "tarvello: warning: vars\\handler.txt: File not found\r\n"
+                             : "tarvello: warning: vars/handler.txt: No such file or directory\n");
+}
 
 } // namespace
 } // namespace tarvello

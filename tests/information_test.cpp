@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tarvello {
 namespace {
@@ -44,7 +47,9 @@ TEST_P(Information, IsPrintedAndNoFileIsTouched) {
   }
 }
 
-const std::string kUsage = "Usage: tarvello [--help | -h | --version]\n\nRewrites the script listing ai.obj";
+const std::string kUsage = std::string("Usage: tarvello [--help | -h | ") +
+                           (testing::windows_build() ? "/? | " : "") +
+                           "--version]\n\nRewrites the script listing ai.obj";
 
 INSTANTIATE_TEST_SUITE_P(Arguments, Information,
                          ::testing::Values(InformationCase{"Help", "--help", true, kUsage},
@@ -69,6 +74,19 @@ TEST(Options, AnUnknownOneIsAnErrorBeforeAnyFileIsTouched) {
   EXPECT_EQ(dir.read("ai_fixed.obj"), "old\r\n");
 }
 
+TEST(Options, HelpFitsThePlatform) {
+  const ScratchDir dir;
+  Shell shell;
+  shell.args = "--help";
+  const std::string help = run_tool(dir, "", shell).out;
+  const bool windows = testing::windows_build();
+  EXPECT_NE(help.find(windows ? "[--help | -h | /? | --version]" : "[--help | -h | --version]"),
+            std::string::npos);
+  EXPECT_NE(help.find(windows ? "vars\\function.txt" : "vars/function.txt"), std::string::npos);
+  EXPECT_NE(help.find(windows ? "Full documentation: README.txt" : "Full documentation: man tarvello"),
+            std::string::npos);
+}
+
 struct WindowCase {
   unsigned processes;
   bool input_is_console;
@@ -88,6 +106,56 @@ INSTANTIATE_TEST_SUITE_P(ConsoleFacts, Window,
                                            WindowCase{1, false, false},  // input redirected
                                            WindowCase{0, false, false},  // no console at all
                                            WindowCase{0, true, false})); // a terminal elsewhere
+
+/// A console that hands out what was typed before the question, until it is
+/// dropped, then each of `typed` in turn, then fails as a closed console does.
+struct TypedKeys : ConsoleKeys {
+  std::string ahead;
+  std::vector<std::string> typed;
+  std::size_t reads = 0;
+  void drop_typed_ahead() override { ahead.clear(); }
+  long read(char *data, std::size_t) override {
+    const std::string next = !ahead.empty()         ? std::exchange(ahead, "")
+                             : reads < typed.size() ? typed[reads++]
+                                                    : "";
+    std::copy(next.begin(), next.end(), data);
+    return next.empty() ? -1 : static_cast<long>(next.size());
+  }
+};
+
+struct Screen : Sink {
+  std::string text;
+  void write(std::string_view bytes) override { text += bytes; }
+};
+
+struct WaitCase {
+  const char *name;
+  std::string ahead;
+  std::vector<std::string> typed;
+  std::size_t reads; // of `typed` before the wait ends
+};
+
+class WaitForEnter : public ::testing::TestWithParam<WaitCase> {};
+
+TEST_P(WaitForEnter, EndsOnlyAtAnEnterTypedAfterTheQuestion) {
+  TypedKeys keys;
+  keys.ahead = GetParam().ahead;
+  keys.typed = GetParam().typed;
+  Screen screen;
+  {
+    OutBuffer out(screen);
+    wait_for_enter(keys, out);
+  }
+  EXPECT_EQ(screen.text, "Press Enter to close this window.");
+  EXPECT_EQ(keys.reads, GetParam().reads);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, WaitForEnter,
+    ::testing::Values(WaitCase{"EnterTypedAheadIsDropped", "\r\n", {"x", "\r\n", "later\r\n"}, 2},
+                      WaitCase{"CtrlZIsNoEnter", "", {"\x1a", "\r\n"}, 2},
+                      WaitCase{"AConsoleThatCannotBeReadEndsIt", "", {}, 0}),
+    [](const auto &info) { return info.param.name; });
 
 } // namespace
 } // namespace tarvello

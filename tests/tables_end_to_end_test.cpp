@@ -118,11 +118,12 @@ TEST(TableRun, WarnsAboutEachTableThatCannotBeReadAndGoesOn) {
   std::filesystem::create_directory(dir.path() / "vars/handler.txt");
   const auto run = run_tool(dir, "10 5\n");
   EXPECT_EQ(run.status, 0);
+  const std::string missing = testing::cause("No such file or directory", "File not found");
   EXPECT_EQ(run.err, "tarvello: warning: vars/handler.txt: Is a directory\n"
-                     "tarvello: warning: vars/push_event.txt: No such file or directory\n"
-                     "tarvello: warning: vars/fetch_id.txt: No such file or directory\n" +
-                         report("push_event.txt", "1 reference line was kept, as the table cannot be read "
-                                                  "(No such file or directory): ai.obj:3"));
+                     "tarvello: warning: vars/push_event.txt: " +
+                         missing + "\ntarvello: warning: vars/fetch_id.txt: " + missing + "\n" +
+                         report("push_event.txt", "1 reference line was kept, as the table cannot be read (" +
+                                                      missing + "): ai.obj:3"));
   EXPECT_EQ(run.out, screen_after(3));
   EXPECT_EQ(dir.read("ai_fixed.obj"), crlf({"H", kCallFixed, kAlarm, "L1", ""}));
 }
@@ -142,6 +143,19 @@ TEST(TableRun, ReadsTablesAsTheirEditorsSaveThem) {
                 report("handler.txt", "1 reference line was kept, as the table cannot be read (UTF-16 "
                                       "text; save it as plain (ANSI or UTF-8) text): ai.obj:3"));
   EXPECT_EQ(dir.read("ai_fixed.obj"), crlf({"H", kCallFixed, kHandler, kGuard, "\tpush_int\t118", ""}));
+}
+
+TEST(TableRun, AMissingTableFolderIsOneWarning) {
+  const ScratchDir dir;
+  dir.write("ai.obj", crlf({"H", kCall}));
+  const auto run = run_tool(dir, "10 5\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err,
+            "tarvello: warning: no folder vars in " + testing::folder_as_written(dir) +
+                ", so every reference line is kept\n" +
+                report("function.txt", "1 reference line was kept, as the table cannot be read (" +
+                                           testing::cause("No such file or directory", "Path not found") +
+                                           "): ai.obj:2"));
 }
 
 TEST(TableRun, TableLineTooLongStopsTheRunWithoutAReport) {

@@ -60,6 +60,14 @@ std::string without_console_line_breaks(const std::string &text) {
   }
   return plain;
 }
+
+/// Windows writes the tables' paths with "\\"; the rest of a message is the same.
+std::string with_posix_table_paths(std::string text) {
+  for (std::size_t at = text.find("vars\\"); at != std::string::npos; at = text.find("vars\\", at)) {
+    text[at + 4] = '/';
+  }
+  return text;
+}
 } // namespace
 
 std::string ScratchDir::read(const std::string &name) const { return read_file(path_ / name); }
@@ -97,8 +105,9 @@ ToolRun run_tool(const ScratchDir &dir, const std::string &answers, const Shell 
   const bool piped = shell.output.rfind('|', 0) == 0;
   const std::string command =
       "cd " + quoted(dir.path()) + " && { " + shell.setup + " " + shell.wrapper + " " +
-      (wrapper != nullptr ? std::string(wrapper) + " " : "") + quoted(exe != nullptr ? exe : TARVELLO_EXE) +
-      " " + shell.args + " " + (shell.input.empty() ? "<" + quoted(console / "stdin") : shell.input) + " " +
+      (wrapper != nullptr ? std::string(wrapper) + " " : "") +
+      (shell.program.empty() ? quoted(exe != nullptr ? exe : TARVELLO_EXE) : shell.program) + " " +
+      shell.args + " " + (shell.input.empty() ? "<" + quoted(console / "stdin") : shell.input) + " " +
       (shell.error.empty() ? "2>" + quoted(console / "stderr") : shell.error) + " " +
       (shell.output.empty() ? ">" + out
        : piped              ? ""
@@ -111,10 +120,29 @@ ToolRun run_tool(const ScratchDir &dir, const std::string &answers, const Shell 
   if (wrapper != nullptr) {
     run.out = without_console_line_breaks(run.out);
   }
-  run.err = read_file(console / "stderr");
+  run.raw_err = read_file(console / "stderr");
+  run.err =
+      wrapper != nullptr ? with_posix_table_paths(without_console_line_breaks(run.raw_err)) : run.raw_err;
   std::error_code ignored;
   fs::remove_all(console, ignored);
   return run;
+}
+
+bool windows_build() { return std::getenv("TARVELLO_EXE_WRAPPER") != nullptr; }
+
+std::string cause(const std::string &posix, const std::string &windows) {
+  return windows_build() ? windows : posix;
+}
+
+std::string folder_as_written(const ScratchDir &dir) {
+  if (!windows_build()) {
+    return dir.path().string();
+  }
+  std::string folder = "Z:" + dir.path().string(); // wine's drive for the whole file system
+  for (char &c : folder) {
+    c = c == '/' ? '\\' : c;
+  }
+  return folder;
 }
 
 std::string crlf(std::initializer_list<std::string> lines) {

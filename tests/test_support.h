@@ -47,8 +47,20 @@ private:
 struct ToolRun {
   int status = -1;
   std::string out;
+  /// stderr; from the Windows build read as the other builds write it, with
+  /// LF line ends and "/" in the tables' paths, so one expectation serves both
   std::string err;
+  std::string raw_err; ///< stderr exactly as written
 };
+
+/// Whether the tests run the Windows build (under wine).
+bool windows_build();
+
+/// A cause in the words of the system that the tested build runs on.
+std::string cause(const std::string &posix, const std::string &windows);
+
+/// The folder `dir` as the tested build writes it.
+std::string folder_as_written(const ScratchDir &dir);
 
 /// How the shell starts the tool, beyond its folder and its answers.
 struct Shell {
@@ -58,6 +70,7 @@ struct Shell {
   std::string input;   ///< stdin instead of the answers, such as "<&-" for closed
   std::string output;  ///< stdout instead of a file: ">&-" for closed, or "| head -c 1" for a pipe
   std::string error;   ///< stderr instead of a file, such as "2>vars/handler.txt"
+  std::string program; ///< a program that starts the tool instead of the tool itself
 };
 
 /// Runs the built tool in `dir` with `answers` on its standard input.

@@ -135,8 +135,9 @@ int run_process(int argc, const char *const *argv) {
   const std::vector<std::string_view> args(argv + std::min(argc, 1), argv + argc);
   const int status = run_conversion(console, args);
   if (should_keep_window_open(platform::console_facts())) {
+    ConsoleKeys keys;
     OutBuffer screen(out);
-    wait_for_enter(in, screen);
+    wait_for_enter(keys, screen);
   }
   return status;
 }

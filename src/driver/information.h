@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -10,6 +11,6 @@ namespace tarvello {
 /// asks for, from the first such argument; nothing when no argument asks.
 /// Throws Fatal when an option that is none of these comes first; every
 /// argument that is no option is ignored.
-std::optional<std::string_view> information_requested(const std::vector<std::string_view> &args);
+std::optional<std::string> information_requested(const std::vector<std::string_view> &args);
 
 } // namespace tarvello

@@ -72,7 +72,8 @@ void open_run_files(RunState &st, FileSink &fixed) {
     throw Fatal(message::same_file(kFixed, kListing));
   }
   if (const Cause cause = st.in.open(kListing); cause.failed()) {
-    throw Fatal(message::cannot("read", kListing, cause));
+    throw Fatal(cause.missing() ? message::listing_missing(kListing, cause)
+                                : message::cannot("read", kListing, cause));
   }
   if (mark_of(st.in.start(kUtf8Mark.size())) == Mark::utf16) {
     throw Fatal(message::file_is(kListing, Cause::own(Cause::Own::utf16)));

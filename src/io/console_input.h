@@ -18,8 +18,6 @@ public:
   /// The next byte, or -1 at the end of the input. Throws Fatal when a read fails.
   int peek();
   int get();
-  /// Forgets what has arrived but was not taken, such as the rest of a typed line.
-  void drop_pending() { begin_ = end_; }
 
 protected:
   /// Reads more bytes; 0 at the end. Throws Fatal when the read fails.

@@ -4,7 +4,6 @@
 #include "io/numbers.h"
 #include "platform/platform.h"
 
-#include <cerrno>
 #include <ostream>
 
 namespace tarvello {
@@ -21,21 +20,9 @@ std::string Cause::text() const {
   return platform::describe_error(err_);
 }
 
-bool Cause::lies_with_the_system() const {
-  switch (err_) {
-  case 0:
-  case ENOENT:
-  case ENOTDIR:
-  case EACCES:
-  case EPERM:
-  case EISDIR:
-  case ELOOP:
-  case ENAMETOOLONG:
-    return false;
-  default:
-    return true;
-  }
-}
+bool Cause::lies_with_the_system() const { return own_ == Own::none && platform::lies_with_the_system(err_); }
+
+bool Cause::missing() const { return own_ == Own::none && err_ != 0 && platform::is_missing(err_); }
 
 namespace message {
 
@@ -49,13 +36,16 @@ std::string joined(std::initializer_list<std::string_view> parts) {
   return text;
 }
 
+/// A path as the platform writes it: every path in a message goes through here.
+std::string shown(std::string_view path) { return platform::native_path(path); }
+
 /// The numbers an answer or a listing may hold, and a sum may reach.
-const std::string kRange = std::to_string(kLeastNumber) + " to " + std::to_string(kMostNumber);
+std::string range() { return std::to_string(kLeastNumber) + " to " + std::to_string(kMostNumber); }
 
 constexpr std::string_view kTool = "tarvello: ";
 
 void print(std::ostream &err, std::string_view prefix, std::string_view text) {
-  err << kTool << prefix << text << '\n';
+  err << kTool << prefix << text << '\n'; // a text-mode stream on Windows ends it with CR LF
   err.flush();
 }
 
@@ -63,7 +53,7 @@ void print(std::ostream &err, std::string_view prefix, std::string_view text) {
 std::string positions(const LineTally &lines, std::string_view listing) {
   std::string text;
   for (std::size_t i = 0; i < lines.shown(); ++i) {
-    text += joined({i == 0 ? ": " : ", ", listing, ":", std::to_string(lines.first[i])});
+    text += joined({i == 0 ? ": " : ", ", position(listing, lines.first[i])});
   }
   if (lines.count > static_cast<std::int64_t>(lines.shown())) {
     text +=
@@ -72,10 +62,13 @@ std::string positions(const LineTally &lines, std::string_view listing) {
   return text;
 }
 
+/// " in FOLDER", or nothing when the folder cannot be told.
+std::string in_folder(const std::string &folder) { return folder.empty() ? "" : " in " + folder; }
+
 } // namespace
 
 std::string position(std::string_view path, std::int64_t line) {
-  return joined({path, ":", std::to_string(line)});
+  return joined({shown(path), ":", std::to_string(line)});
 }
 
 std::string at_line(std::string_view path, std::int64_t line, std::string_view what) {
@@ -83,7 +76,11 @@ std::string at_line(std::string_view path, std::int64_t line, std::string_view w
 }
 
 std::string cannot(std::string_view verb, std::string_view name, const Cause &cause) {
-  return joined({"cannot ", verb, " ", name, ": ", cause.text()});
+  return joined({"cannot ", verb, " ", shown(name), ": ", cause.text()});
+}
+
+std::string listing_missing(std::string_view listing, const Cause &cause) {
+  return joined({"cannot read ", shown(listing), in_folder(platform::working_folder()), ": ", cause.text()});
 }
 
 std::string line_too_long(std::string_view path, std::int64_t line) {
@@ -91,15 +88,15 @@ std::string line_too_long(std::string_view path, std::int64_t line) {
 }
 
 std::string number_out_of_range(std::string_view path, std::int64_t line) {
-  return at_line(path, line, "number outside the range " + kRange);
+  return at_line(path, line, "number outside the range " + range());
 }
 
 std::string same_file(std::string_view output, std::string_view input) {
-  return joined({output, " is the same file as ", input});
+  return joined({shown(output), " is the same file as ", shown(input)});
 }
 
 std::string file_is(std::string_view path, const Cause &cause) {
-  return joined({path, " is ", cause.text()});
+  return joined({shown(path), " is ", cause.text()});
 }
 
 std::string unknown_option(std::string_view arg) {
@@ -109,17 +106,22 @@ std::string unknown_option(std::string_view arg) {
 std::string input_ended() { return "standard input ended before a number was given"; }
 
 std::string written_by_another_run(std::string_view output) {
-  return joined({output, " is being written by another run"});
+  return joined({shown(output), " is being written by another run"});
 }
 
 std::string out_of_memory() { return "out of memory"; }
 
-std::string not_a_number(std::string_view shown) {
-  return joined({shown, " is not a whole number from ", kRange});
+std::string not_a_number(std::string_view quoted) {
+  return joined({quoted, " is not a whole number from ", range()});
 }
 
 std::string table_unusable(std::string_view table, const Cause &cause) {
-  return joined({table, ": ", cause.text()});
+  return joined({shown(table), ": ", cause.text()});
+}
+
+std::string no_table_folder(std::string_view folder) {
+  return joined({"no folder ", shown(folder), in_folder(platform::working_folder()),
+                 ", so every reference line is kept"});
 }
 
 std::string unended_last_line(std::string_view table, std::int64_t line) {
@@ -144,8 +146,8 @@ std::string near_misses(const LineTally &lines, std::string_view listing) {
 std::string misses(std::string_view table, const LineTally &lines, const Cause &unreadable,
                    std::string_view listing) {
   const bool one = lines.count == 1;
-  std::string text =
-      joined({table, ": ", std::to_string(lines.count), one ? " reference line " : " reference lines "});
+  std::string text = joined(
+      {shown(table), ": ", std::to_string(lines.count), one ? " reference line " : " reference lines "});
   if (unreadable.failed()) {
     text += joined({one ? "was" : "were", " kept, as the table cannot be read (", unreadable.text(), ")"});
   } else {

@@ -31,6 +31,8 @@ public:
   /// memory, a failing disk) rather than with the file, which may be missing,
   /// forbidden or of the wrong kind.
   bool lies_with_the_system() const;
+  /// Whether the file, or a folder on its path, does not exist.
+  bool missing() const;
   std::string text() const;
 
 private:
@@ -48,6 +50,8 @@ std::string at_line(std::string_view path, std::int64_t line, std::string_view w
 
 /// "cannot VERB NAME: CAUSE", as in "cannot read ai.obj: No such file or directory".
 std::string cannot(std::string_view verb, std::string_view name, const Cause &cause);
+/// The listing is missing: the error names the folder it was looked for in.
+std::string listing_missing(std::string_view listing, const Cause &cause);
 std::string line_too_long(std::string_view path, std::int64_t line);
 std::string number_out_of_range(std::string_view path, std::int64_t line);
 std::string same_file(std::string_view output, std::string_view input);
@@ -57,11 +61,13 @@ std::string unknown_option(std::string_view arg);
 std::string input_ended();
 std::string written_by_another_run(std::string_view output);
 std::string out_of_memory();
-/// A rejected answer: `shown` is its text as it may be shown, quotes included.
-std::string not_a_number(std::string_view shown);
+/// A rejected answer: `quoted` is its text as it may be shown, quotes included.
+std::string not_a_number(std::string_view quoted);
 
 /// The warning at the check for a table that cannot be read.
 std::string table_unusable(std::string_view table, const Cause &cause);
+/// The one warning at the check when the tables' folder is missing.
+std::string no_table_folder(std::string_view folder);
 /// The warning at the check for a table whose last line has no line break.
 std::string unended_last_line(std::string_view table, std::int64_t line);
 /// The warning for entries that earlier rules took: `texts` are the rule

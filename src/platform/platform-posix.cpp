@@ -168,7 +168,50 @@ bool is_terminal(int fd) { return isatty(fd) == 1; }
 
 std::string describe_error(int err) { return std::strerror(err); }
 
+bool is_missing(int err) { return err == ENOENT; }
+
+bool already_exists(int err) { return err == EEXIST; }
+
+bool lies_with_the_system(int err) {
+  switch (err) {
+  case 0:
+  case ENOENT:
+  case ENOTDIR:
+  case EACCES:
+  case EPERM:
+  case EISDIR:
+  case ELOOP:
+  case ENAMETOOLONG:
+    return false;
+  default:
+    return true;
+  }
+}
+
+std::string native_path(std::string_view path) { return std::string(path); }
+
+std::string working_folder() {
+  std::string folder(256, '\0');
+  while (getcwd(folder.data(), folder.size()) == nullptr) {
+    if (errno != ERANGE) {
+      return {};
+    }
+    folder.resize(folder.size() * 2);
+  }
+  folder.resize(std::strlen(folder.c_str()));
+  return folder;
+}
+
+HelpWords help_words() {
+  return {"Usage: tarvello [--help | -h | --version]",
+          "man tarvello, or the README that comes with the tool"};
+}
+
 ConsoleFacts console_facts() { return {}; }
+
+void drop_console_input() {}
+
+long read_console_input(char *, std::size_t) { return -1; } // the window never waits here
 
 bool is_native_help_switch(std::string_view) { return false; }
 

@@ -14,25 +14,48 @@ namespace tarvello::platform {
 
 namespace {
 
-int hold_if_closed(int fd) {
-  if (_get_osfhandle(fd) != -1) {
-    return 0;
-  }
-  const int stand_in = _open("NUL", _O_RDONLY | _O_BINARY | _O_NOINHERIT);
-  if (stand_in < 0) {
-    return errno;
-  }
-  if (stand_in != fd) {
-    const int moved = _dup2(stand_in, fd);
-    _close(stand_in);
-    if (moved != 0) {
-      return errno;
-    }
-  }
-  return 0;
+/// Error codes of the system are its own; an errno of the C runtime for a
+/// failure the system did not report is kept apart, above every system code.
+constexpr int kFromErrno = 1 << 24;
+
+int from_errno(int err) { return kFromErrno + err; }
+
+/// The code of the failure the C runtime just reported: the system's own when
+/// it came from the system, as _doserrno then holds it, else its errno.
+int crt_failure() { return _doserrno != 0 ? static_cast<int>(_doserrno) : from_errno(errno); }
+
+/// Calls a C runtime function with _doserrno cleared, so crt_failure() tells
+/// a failure of the system from one of the runtime alone.
+template <typename Call> auto fresh(Call call) {
+  _doserrno = 0;
+  return call();
 }
 
 HANDLE handle_of(int fd) { return reinterpret_cast<HANDLE>(_get_osfhandle(fd)); }
+
+/// A standard descriptor with no handle: closed, or never given one (-2, as a
+/// process started without standard handles has).
+bool has_no_handle(int fd) {
+  const intptr_t handle = _get_osfhandle(fd);
+  return handle == -1 || handle == -2;
+}
+
+int hold_if_closed(int fd) {
+  if (!has_no_handle(fd)) {
+    return 0;
+  }
+  const int stand_in = fresh([] { return _open("NUL", _O_RDONLY | _O_BINARY | _O_NOINHERIT); });
+  if (stand_in < 0) {
+    return crt_failure();
+  }
+  if (stand_in != fd) {
+    const int moved = fresh([&] { return _dup2(stand_in, fd); });
+    const int err = moved != 0 ? crt_failure() : 0;
+    _close(stand_in);
+    return err;
+  }
+  return 0;
+}
 
 bool is_disk_file(int fd) { return GetFileType(handle_of(fd)) == FILE_TYPE_DISK; }
 
@@ -51,7 +74,7 @@ volatile LONG emptied_on_stop = -1;
 
 BOOL WINAPI stop(DWORD event) {
   if (emptied_on_stop < 0 || event > CTRL_CLOSE_EVENT) {
-    return FALSE;
+    return FALSE; // the system's own handling ends the process
   }
   AcquireSRWLockExclusive(&writing); // held until the process ends
   _chsize_s(static_cast<int>(emptied_on_stop), 0);
@@ -61,14 +84,45 @@ BOOL WINAPI stop(DWORD event) {
 
 /// Windows refuses to open a directory as a denied access; say what it is.
 int open_failure(const char *path) {
-  const int err = errno;
+  const int err = crt_failure();
   const DWORD attributes = GetFileAttributesA(path);
   const bool directory =
       attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  return directory ? EISDIR : err;
+  return directory ? from_errno(EISDIR) : err;
 }
 
 unsigned chunk(std::size_t size) { return static_cast<unsigned>(size < INT_MAX ? size : INT_MAX); }
+
+int write_some(int fd, std::string_view &bytes) {
+  const int put = fresh([&] { return _write(fd, bytes.data(), chunk(bytes.size())); });
+  if (put < 0) {
+    return crt_failure();
+  }
+  if (put == 0) {
+    return ERROR_WRITE_FAULT; // no progress and no reason: retrying could spin forever
+  }
+  bytes.remove_prefix(static_cast<std::size_t>(put));
+  return 0;
+}
+
+/// Text of the system as the console shows it: in the console's code page
+/// when there is a console, else in the system's ANSI code page.
+std::string console_text(const wchar_t *text, int size) {
+  const UINT page = GetConsoleOutputCP() != 0 ? GetConsoleOutputCP() : CP_ACP;
+  const int bytes = WideCharToMultiByte(page, 0, text, size, nullptr, 0, nullptr, nullptr);
+  std::string converted(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
+  WideCharToMultiByte(page, 0, text, size, converted.data(), bytes, nullptr, nullptr);
+  return converted;
+}
+
+/// The console window's own input, opened once: standard input may be a file
+/// or have ended.
+HANDLE console_input() {
+  static const HANDLE input =
+      CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, 0, nullptr);
+  return input;
+}
 
 } // namespace
 
@@ -78,23 +132,29 @@ int prepare_process() {
       return err;
     }
   }
-  // Error lines end in a bare LF, as everywhere; stdout keeps the console's CR LF.
-  _setmode(_fileno(stderr), _O_BINARY);
+  // Standard error stays in text mode: its lines end in CR LF, as standard output's do.
   return 0;
 }
 
 int open_for_reading(const char *path, bool /*no_wait*/, int &fd) {
-  fd = _open(path, _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+  fd = fresh([&] { return _open(path, _O_RDONLY | _O_BINARY | _O_NOINHERIT); });
   return fd < 0 ? open_failure(path) : 0;
 }
 
 int open_for_writing(const char *path, bool create, int &fd) {
-  fd = _open(path, _O_WRONLY | _O_BINARY | _O_NOINHERIT | (create ? _O_CREAT | _O_EXCL : 0),
-             _S_IREAD | _S_IWRITE);
+  fd = fresh([&] {
+    return _open(path, _O_WRONLY | _O_BINARY | _O_NOINHERIT | (create ? _O_CREAT | _O_EXCL : 0),
+                 _S_IREAD | _S_IWRITE);
+  });
   return fd < 0 ? open_failure(path) : 0;
 }
 
-int empty_file(int fd) { return !is_disk_file(fd) ? 0 : _chsize_s(fd, 0); }
+int empty_file(int fd) {
+  if (!is_disk_file(fd)) {
+    return 0;
+  }
+  return fresh([&] { return _chsize_s(fd, 0); }) == 0 ? 0 : crt_failure();
+}
 
 int lock_file(int fd) {
   if (!is_disk_file(fd)) {
@@ -105,10 +165,13 @@ int lock_file(int fd) {
                  &from_start) != 0) {
     return 0;
   }
-  return GetLastError() == ERROR_LOCK_VIOLATION ? kLockedElsewhere : ENOLCK;
+  const DWORD err = GetLastError();
+  return err == ERROR_LOCK_VIOLATION ? kLockedElsewhere : static_cast<int>(err);
 }
 
-int remove_file(const char *path) { return _unlink(path) == 0 ? 0 : errno; }
+int remove_file(const char *path) {
+  return fresh([&] { return _unlink(path); }) == 0 ? 0 : crt_failure();
+}
 
 FileId file_id(int fd) { return id_of(handle_of(fd)); }
 
@@ -132,32 +195,13 @@ void empty_on_stop(int fd) {
 }
 
 long read_some(int fd, char *data, std::size_t size) {
-  for (;;) {
-    const int got = _read(fd, data, chunk(size));
-    if (got >= 0) {
-      return got;
-    }
-    if (errno != EINTR) {
-      return -errno;
-    }
+  const int got = fresh([&] { return _read(fd, data, chunk(size)); });
+  if (got >= 0) {
+    return got;
   }
+  // A pipe whose writer has gone is the end of the input, as on POSIX.
+  return _doserrno == ERROR_BROKEN_PIPE ? 0 : -static_cast<long>(crt_failure());
 }
-
-namespace {
-
-int write_some(int fd, std::string_view &bytes) {
-  const int put = _write(fd, bytes.data(), chunk(bytes.size()));
-  if (put < 0 && errno != EINTR) {
-    return errno;
-  }
-  if (put == 0) {
-    return EIO;
-  }
-  bytes.remove_prefix(put > 0 ? static_cast<std::size_t>(put) : 0);
-  return 0;
-}
-
-} // namespace
 
 int write_all(int fd, std::string_view bytes) {
   AcquireSRWLockExclusive(&writing);
@@ -169,15 +213,80 @@ int write_all(int fd, std::string_view bytes) {
   return err;
 }
 
-int close_descriptor(int fd) { return _close(fd) == 0 ? 0 : errno; }
+int close_descriptor(int fd) {
+  return fresh([&] { return _close(fd); }) == 0 ? 0 : crt_failure();
+}
 
 /// A real console only: _isatty also holds for the NUL device.
 bool is_terminal(int fd) {
   DWORD mode = 0;
-  return GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), &mode) != 0;
+  return GetConsoleMode(handle_of(fd), &mode) != 0;
 }
 
-std::string describe_error(int err) { return std::strerror(err); }
+std::string describe_error(int err) {
+  if (err >= kFromErrno) {
+    return std::strerror(err - kFromErrno);
+  }
+  wchar_t *text = nullptr;
+  const DWORD size = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      static_cast<DWORD>(err), 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
+  std::string described = size > 0 ? console_text(text, static_cast<int>(size)) : "";
+  LocalFree(text);
+  while (!described.empty() && (described.back() == '\n' || described.back() == '\r' ||
+                                described.back() == ' ' || described.back() == '.')) {
+    described.pop_back(); // one line, and no full stop before what follows it
+  }
+  return described.empty() ? "error " + std::to_string(err) : described;
+}
+
+bool is_missing(int err) {
+  return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND || err == from_errno(ENOENT);
+}
+
+bool already_exists(int err) {
+  return err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS || err == from_errno(EEXIST);
+}
+
+bool lies_with_the_system(int err) {
+  switch (err) {
+  case 0:
+  case ERROR_FILE_NOT_FOUND:
+  case ERROR_PATH_NOT_FOUND:
+  case ERROR_ACCESS_DENIED:
+  case ERROR_SHARING_VIOLATION:
+  case ERROR_LOCK_VIOLATION:
+  case ERROR_INVALID_NAME:
+  case ERROR_FILENAME_EXCED_RANGE:
+  case ERROR_DIRECTORY:
+  case ERROR_CANT_RESOLVE_FILENAME:
+  case kFromErrno + ENOENT:
+  case kFromErrno + EACCES:
+  case kFromErrno + EISDIR:
+    return false;
+  default:
+    return true;
+  }
+}
+
+std::string native_path(std::string_view path) {
+  std::string native(path);
+  for (char &c : native) {
+    c = c == '/' ? '\\' : c;
+  }
+  return native;
+}
+
+std::string working_folder() {
+  const DWORD size = GetCurrentDirectoryW(0, nullptr);
+  std::wstring folder(size, L'\0');
+  const DWORD got = size > 0 ? GetCurrentDirectoryW(size, folder.data()) : 0;
+  return got > 0 && got < size ? console_text(folder.data(), static_cast<int>(got)) : std::string();
+}
+
+HelpWords help_words() {
+  return {"Usage: tarvello [--help | -h | /? | --version]", "README.txt, which comes with the tool"};
+}
 
 ConsoleFacts console_facts() {
   DWORD ids[2];
@@ -185,6 +294,21 @@ ConsoleFacts console_facts() {
   facts.processes_on_console = GetConsoleProcessList(ids, 2);
   facts.input_is_console = is_terminal(kStdin);
   return facts;
+}
+
+void drop_console_input() {
+  if (console_input() != INVALID_HANDLE_VALUE) {
+    FlushConsoleInputBuffer(console_input());
+  }
+}
+
+long read_console_input(char *data, std::size_t size) {
+  DWORD got = 0;
+  if (console_input() == INVALID_HANDLE_VALUE ||
+      ReadConsoleA(console_input(), data, static_cast<DWORD>(size), &got, nullptr) == 0) {
+    return -1;
+  }
+  return static_cast<long>(got);
 }
 
 bool is_native_help_switch(std::string_view arg) { return arg == "/?"; }

@@ -3,6 +3,10 @@
 // Everything the tool asks of the operating system, behind plain functions.
 // platform-posix.cpp and platform-win32.cpp hold the two versions; the build
 // picks one, and no other file tests which platform it is built for.
+//
+// An error code here is the platform's own: an errno value on POSIX; on
+// Windows the system's error code, or, for a failure that only the C runtime
+// saw, its errno value, kept apart. Only these functions read one.
 
 #include <cstddef>
 #include <cstdint>
@@ -20,31 +24,31 @@ constexpr int kStderr = 2;
 /// place (input reads as ended, output fails to write); a write to a pipe
 /// whose reader has gone, or past the file-size limit, fails like any other
 /// write instead of ending the process; and error lines are written as bytes.
-/// Returns 0, or the errno of a stand-in that could not be made: the process
+/// Returns 0, or the error code of a stand-in that could not be made: the process
 /// must then end, as a file it opens could become a standard descriptor.
 int prepare_process();
 
 /// Opens `path` for reading as bytes, not inherited by child processes. With
 /// `no_wait`, the open returns at once even for a FIFO with no writer. Returns
-/// 0 and sets `fd`, or returns the errno of the failure; a directory fails
-/// with EISDIR here or at its first read.
+/// 0 and sets `fd`, or returns the error code of the failure; a directory
+/// fails as "Is a directory" here or at its first read.
 int open_for_reading(const char *path, bool no_wait, int &fd);
 
 /// Opens `path` for writing as bytes without emptying it. With `create`, it
 /// makes a new file instead, and fails with EEXIST when the name exists, even
-/// as a link that leads nowhere. Returns 0 or the errno.
+/// as a link that leads nowhere (already_exists). Returns 0 or the error code.
 int open_for_writing(const char *path, bool create, int &fd);
 
 /// Empties the regular file open as `fd`; any other kind of file has nothing
-/// to empty. Returns 0 or the errno.
+/// to empty. Returns 0 or the error code.
 int empty_file(int fd);
 
 /// Takes an exclusive lock on the file open as `fd`, without waiting, which
-/// lasts while it is open. Returns 0, kLockedElsewhere, or the errno.
+/// lasts while it is open. Returns 0, kLockedElsewhere, or the error code.
 int lock_file(int fd);
-constexpr int kLockedElsewhere = -1;
+constexpr int kLockedElsewhere = -1; ///< no error code of any platform
 
-/// Removes the file `path`. Returns 0 or the errno.
+/// Removes the file `path`. Returns 0 or the error code.
 int remove_file(const char *path);
 
 /// What tells two names or descriptors of one file: its device and its index
@@ -70,22 +74,43 @@ void empty_on_stop(int fd);
 
 /// Reads up to `size` bytes, retrying a call interrupted by a signal, and
 /// waiting on a standard descriptor that was handed out non-blocking. Returns
-/// the count (0 at the end) or minus the errno.
+/// the count (0 at the end) or minus the error code.
 long read_some(int fd, char *data, std::size_t size);
 
 /// Writes all of `bytes`, retrying interrupted and partial writes, and waiting
 /// on a standard descriptor that was handed out non-blocking. Returns 0 or the
-/// errno.
+/// error code.
 int write_all(int fd, std::string_view bytes);
 
-/// Closes `fd`. Returns 0 or the errno, which may report a lost write.
+/// Closes `fd`. Returns 0 or the error code, which may report a lost write.
 int close_descriptor(int fd);
 
 /// True when `fd` is a terminal, where a person can answer again.
 bool is_terminal(int fd);
 
-/// The system's description of an errno value.
+/// The system's description of an error code, in its own words.
 std::string describe_error(int err);
+/// Whether `err` says that a file or a folder on its path does not exist.
+bool is_missing(int err);
+/// Whether `err` says that a name exists already.
+bool already_exists(int err);
+/// Whether `err` lies with the system (too many open files, no memory, a
+/// failing disk) rather than with a file, which may be missing, forbidden,
+/// held by another program or of the wrong kind.
+bool lies_with_the_system(int err);
+
+/// `path`, written with "/" between its parts, as this platform writes it.
+std::string native_path(std::string_view path);
+/// The working folder in full, as this platform writes it; empty when it
+/// cannot be told.
+std::string working_folder();
+
+/// How --help spells its switches and names the full documentation here.
+struct HelpWords {
+  std::string_view usage;         ///< such as "Usage: tarvello [--help | -h | --version]"
+  std::string_view documentation; ///< such as "man tarvello, or the README ..."
+};
+HelpWords help_words();
 
 /// What decides whether a double-clicked tool keeps its window open.
 struct ConsoleFacts {
@@ -93,6 +118,13 @@ struct ConsoleFacts {
   bool input_is_console = false;
 };
 ConsoleFacts console_facts();
+
+/// Drops what was typed into the console window and not yet read. The
+/// console's own input, not standard input: it may have ended or be a file.
+void drop_console_input();
+/// Reads what is typed into the console window itself. Returns the count of
+/// bytes, or -1 when there is no console to read.
+long read_console_input(char *data, std::size_t size);
 
 /// True for an argument that asks for help in this platform's own spelling
 /// besides --help, such as /? on Windows.

@@ -43,16 +43,27 @@ void check_table(const char *path, TableStatus &status) {
   }
 }
 
+/// Whether the tables' folder is missing: then one warning says so, not one for each table.
+bool folder_missing(const std::filesystem::path &folder) {
+  std::error_code unknown;
+  return std::filesystem::status(folder, unknown).type() == std::filesystem::file_type::not_found;
+}
+
 } // namespace
 
 void check_tables(TableStatuses &statuses, std::ostream &err) {
+  const std::string folder = std::filesystem::path(function_table.path).parent_path().generic_string();
+  const bool no_folder = folder_missing(folder);
+  if (no_folder) {
+    message::print_warning(err, message::no_table_folder(folder));
+  }
   for (const ReferenceTable &table : reference_tables) {
     TableStatus &status = statuses.of(table);
     check_table(table.path, status);
     if (status.unreadable.lies_with_the_system()) {
       throw Fatal(message::cannot("read", table.path, status.unreadable));
     }
-    if (status.unreadable.failed()) {
+    if (status.unreadable.failed() && !no_folder) {
       message::print_warning(err, message::table_unusable(table.path, status.unreadable));
     } else if (status.unended_line > 0) {
       message::print_warning(err, message::unended_last_line(table.path, status.unended_line));
