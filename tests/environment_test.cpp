@@ -77,6 +77,13 @@ std::string strace(const std::string &file, const std::string &fault) {
 
 const testing::Expected kAbsent = testing::Expected::absent();
 
+/// A run that `signal` stops at its second write of ai_fixed.obj, which exists
+/// before the run, as strace names only the files that exist as it starts.
+void stopped_by(const ScratchDir &dir, Shell &shell, const std::string &signal) {
+  dir.write("ai_fixed.obj", "old");
+  shell.wrapper = strace("ai_fixed.obj", "write:signal=" + signal + ":when=2");
+}
+
 /// A handler table that only a reader going past its first 4 KiB finds the line in.
 const std::string kLongHandlers =
     listing_of(200, "\thandler 0x01 OnFiller_____") + "\thandler 0x2A OnOpen\r\n";
@@ -204,20 +211,10 @@ INSTANTIATE_TEST_SUITE_P(Posix, Environment,
                                              },
                                              0, "", crlf({"H", "\thandler 0x2A OnOpen", ""})},
                              EnvironmentCase{"TerminatedMidRunLeavesItEmpty", listing_of(40000, "L1"),
-                                             [](const ScratchDir &d, Shell &s) {
-                                               d.write(
-                                                   "ai_fixed.obj",
-                                                   "old"); // strace names only files that exist as it starts
-                                               s.wrapper = strace("ai_fixed.obj", "write:signal=TERM:when=2");
-                                             },
+                                             [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "TERM"); },
                                              143, "", ""},
                              EnvironmentCase{"InterruptedMidRunLeavesItEmpty", listing_of(40000, "L1"),
-                                             [](const ScratchDir &d, Shell &s) {
-                                               d.write(
-                                                   "ai_fixed.obj",
-                                                   "old"); // strace names only files that exist as it starts
-                                               s.wrapper = strace("ai_fixed.obj", "write:signal=INT:when=2");
-                                             },
+                                             [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "INT"); },
                                              130, "", ""},
                              EnvironmentCase{"OutputLockedByAnotherRun", "H\r\n",
                                              [](const ScratchDir &d, Shell &s) {

@@ -54,8 +54,8 @@ void run(const Console &console, OutBuffer &screen) {
 
 void rewrite_line(RunState &st) {
   const Rule rule = choose_rule(st.s);
-  if (rule < Rule::label_entry &&
-      (st.s.front() == 'L' || st.s.front() == 'S')) { // rules 1 to 6 hold: s is not empty
+  // A line that rules 1 to 6 take holds one of their texts, so it has a first character.
+  if (rule < Rule::label_entry && (st.s.front() == 'L' || st.s.front() == 'S')) {
     st.doubts.note_taken_entry(st.s, rule, st.in.line_number());
   }
   switch (rule) {
