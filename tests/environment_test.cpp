@@ -216,6 +216,13 @@ INSTANTIATE_TEST_SUITE_P(Posix, Environment,
                              EnvironmentCase{"InterruptedMidRunLeavesItEmpty", listing_of(40000, "L1"),
                                              [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "INT"); },
                                              130, "", ""},
+                             // The reader starts late, so the pipe fills and a write finds it full.
+                             EnvironmentCase{"NonBlockingStdoutIsWaitedOn", listing_of(30000, "L1"),
+                                             [](const ScratchDir &, Shell &s) {
+                                               s.wrapper = TARVELLO_NONBLOCKING;
+                                               s.output = "| (sleep 1; cat)";
+                                             },
+                                             0, "", listing_of(30000, "L11") + "\r\n"},
                              EnvironmentCase{"OutputLockedByAnotherRun", "H\r\n",
                                              [](const ScratchDir &d, Shell &s) {
                                                d.write("ai_fixed.obj", "old");

@@ -1,5 +1,6 @@
 // --help and --version answer before any file is touched; the Windows window
 // stays open only when a double-click made it.
+#include "driver/conversion.h"
 #include "driver/window.h"
 #include "test_support.h"
 
@@ -7,6 +8,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <new>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -85,6 +88,19 @@ TEST(Options, HelpFitsThePlatform) {
   EXPECT_NE(help.find(windows ? "vars\\function.txt" : "vars/function.txt"), std::string::npos);
   EXPECT_NE(help.find(windows ? "Full documentation: README.txt" : "Full documentation: man tarvello"),
             std::string::npos);
+}
+
+/// A console whose output cannot be had: the allocation for it fails.
+struct NoMemory : Sink {
+  void write(std::string_view) override { throw std::bad_alloc(); }
+};
+
+TEST(Memory, AFailedAllocationIsOneErrorLine) {
+  TextInput in("");
+  NoMemory out;
+  std::ostringstream err;
+  EXPECT_EQ(run_conversion(Console{in, out, err, false}, {"--version"}), 1);
+  EXPECT_EQ(err.str(), "tarvello: out of memory\n");
 }
 
 struct WindowCase {
