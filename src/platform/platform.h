@@ -20,12 +20,13 @@ constexpr int kStdout = 1;
 constexpr int kStderr = 2;
 
 /// Makes the process safe to run however it was started: a closed standard
-/// descriptor is held by a stand-in, so no file the run opens can take its
-/// place (input reads as ended, output fails to write); a write to a pipe
-/// whose reader has gone, or past the file-size limit, fails like any other
-/// write instead of ending the process; and error lines are written as bytes.
-/// Returns 0, or the error code of a stand-in that could not be made: the process
-/// must then end, as a file it opens could become a standard descriptor.
+/// descriptor, or on Windows one with no handle at all, is held by a
+/// stand-in, so no file the run opens can take its place (input reads as
+/// ended, output fails to write); and a write to a pipe whose reader has gone,
+/// or past the file-size limit, fails like any other write instead of ending
+/// the process. Returns 0, or the error code of a stand-in that could not be
+/// made: the process must then end, as a file it opens could become a
+/// standard descriptor.
 int prepare_process();
 
 /// Opens `path` for reading as bytes, not inherited by child processes. With
