@@ -10,7 +10,8 @@
 // Beyond "no crash", every run must end with status 0 or 1, write a listing of
 // CR LF lines on success, print only the banner, prompts and numbered progress
 // lines on stdout, ask again only at a terminal, report one error line on
-// failure, and leave its input files as they were.
+// failure, leave no new file of its own behind, and leave its input files as
+// they were.
 #include "driver/conversion.h"
 
 #include <cstdint>
@@ -96,6 +97,15 @@ void enter_scratch_folder() {
     fs::remove_all(name);
   }
   fs::create_directory("vars");
+}
+
+bool new_file_left() {
+  for (const auto &entry : fs::directory_iterator(".")) {
+    if (entry.path().filename().string().rfind("ai_fixed.obj.", 0) == 0) {
+      return true;
+    }
+  }
+  return false;
 }
 
 std::vector<std::string> lines_of(const std::string &text) {
@@ -186,6 +196,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   if (status == 0) {
     check_listing(read_file("ai_fixed.obj"));
   }
+  require(!new_file_left(), "the run's new file is renamed or removed");
   require((listing_kind & 3) != 0 || read_file("ai.obj") == pieces[1], "ai.obj is left as it was");
   for (unsigned i = 0; i < 4; ++i) {
     require(((data[1] >> (2 * i)) & 3U) % 3 != 0 || read_file(kTables[i]) == pieces[2 + i],

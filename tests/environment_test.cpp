@@ -36,6 +36,7 @@ struct EnvironmentCase {
   testing::Expected fixed; // ai_fixed.obj afterwards
   std::function<void(const ScratchDir &, const testing::ToolRun &)> then = [](const ScratchDir &,
                                                                               const testing::ToolRun &) {};
+  int new_files_left = 0; ///< only SIGKILL leaves the run's new file
 };
 
 /// stderr without the note strace makes of each path it resolves, and the
@@ -44,8 +45,9 @@ std::string without_strace_notes(const std::string &err) {
   std::string kept;
   for (std::size_t at = 0, end = 0; at < err.size(); at = end) {
     end = std::min(err.find('\n', at), err.size() - 1) + 1;
-    if (err.compare(at, 8, "strace: ") != 0 && err.compare(at, end - at, "Terminated\n") != 0) {
-      kept += err.substr(at, end - at);
+    const std::string line = err.substr(at, end - at);
+    if (line.rfind("strace: ", 0) != 0 && line != "Terminated\n" && line != "Quit\n" && line != "Killed\n") {
+      kept += line;
     }
   }
   return kept;
@@ -66,22 +68,26 @@ TEST_P(Environment, KeepsEveryPromise) {
   EXPECT_EQ(dir.read("ai.obj"), c.listing);
   EXPECT_EQ(dir.read("vars/function.txt"), crlf({kCallFixed}));
   c.fixed.check(dir, "ai_fixed.obj");
+  EXPECT_EQ(testing::new_files_left(dir), c.new_files_left);
   c.then(dir, run);
 }
 
-/// strace as the tool's wrapper, injecting `fault` into calls on `file`.
-/// LeakSanitizer cannot run under ptrace; the other sanitizers still do.
-std::string strace(const std::string &file, const std::string &fault) {
-  return "ASAN_OPTIONS=detect_leaks=0 strace -qq -o /dev/null -P " + file + " -e inject=" + fault;
+/// strace as the tool's wrapper, injecting `fault` into calls, or only into
+/// those on `file` when one is named. LeakSanitizer cannot run under ptrace;
+/// the other sanitizers still do.
+std::string strace(const std::string &fault, const std::string &file = "") {
+  return "ASAN_OPTIONS=detect_leaks=0 strace -qq -o /dev/null " + (file.empty() ? "" : "-P " + file + " ") +
+         "-e inject=" + fault;
 }
 
 const testing::Expected kAbsent = testing::Expected::absent();
 
-/// A run that `signal` stops at its second write of ai_fixed.obj, which exists
-/// before the run, as strace names only the files that exist as it starts.
+/// A run over an old ai_fixed.obj that `signal` stops mid-run, at its fifth
+/// write: after both prompts, among the blocks of the screen and the output.
 void stopped_by(const ScratchDir &dir, Shell &shell, const std::string &signal) {
   dir.write("ai_fixed.obj", "old");
-  shell.wrapper = strace("ai_fixed.obj", "write:signal=" + signal + ":when=2");
+  shell.setup = "ulimit -c 0;";
+  shell.wrapper = strace("write:signal=" + signal + ":when=5");
 }
 
 /// A handler table that only a reader going past its first 4 KiB finds the line in.
@@ -149,14 +155,14 @@ INSTANTIATE_TEST_SUITE_P(Posix, Environment,
                              EnvironmentCase{
                                  "TableFailsMidRun", crlf({"H", kCall, kCall}),
                                  [](const ScratchDir &, Shell &s) {
-                                   s.wrapper = strace("vars/function.txt", "openat:error=EIO:when=3");
+                                   s.wrapper = strace("openat:error=EIO:when=3", "vars/function.txt");
                                  },
                                  1, "tarvello: ai.obj:3: cannot read vars/function.txt: Input/output error\n",
                                  ""},
                              EnvironmentCase{
                                  "TableReadFailsMidRun", crlf({"H", kCall, kCall}),
                                  [](const ScratchDir &, Shell &s) {
-                                   s.wrapper = strace("vars/function.txt", "read:error=EIO:when=4");
+                                   s.wrapper = strace("read:error=EIO:when=4", "vars/function.txt");
                                  },
                                  1, "tarvello: ai.obj:3: cannot read vars/function.txt: Input/output error\n",
                                  ""},
@@ -175,20 +181,57 @@ INSTANTIATE_TEST_SUITE_P(Posix, Environment,
                                    fs::remove(d.path() / "vars/handler.txt");
                                    fs::create_symlink("vars/handler.txt", d.path() / "ai_fixed.obj");
                                  },
-                                 1, "tarvello: ai_fixed.obj is the same file as vars/handler.txt\n",
+                                 1, "tarvello: cannot replace ai_fixed.obj: a symbolic link\n",
                                  kNotChecked,
                                  [](const ScratchDir &d, const testing::ToolRun &) {
                                    EXPECT_FALSE(fs::exists(d.path() / "vars/handler.txt"));
                                  }},
-                             // The output becomes a link to the listing while its open is held up.
+                             // The output becomes a link to the listing while its replacement is held up.
                              EnvironmentCase{
-                                 "OutputSwappedForALinkBeforeItsOpen", "H\r\n",
+                                 "OutputSwappedForALinkIsReplacedNotFollowed", "H\r\n",
                                  [](const ScratchDir &d, Shell &s) {
                                    d.write("ai_fixed.obj", "old");
                                    s.setup = "(sleep 0.5; ln -sf ai.obj ai_fixed.obj) &";
-                                   s.wrapper = strace("ai_fixed.obj", "openat:delay_enter=2000000:when=1");
+                                   s.wrapper = strace("rename:delay_enter=2000000:when=1");
                                  },
-                                 1, "tarvello: ai_fixed.obj is the same file as ai.obj\n", kNotChecked},
+                                 0, "", "H\r\n\r\n"},
+                             EnvironmentCase{"FifoOutputIsRefusedUnopened", "H\r\n",
+                                             [](const ScratchDir &d, Shell &s) {
+                                               ASSERT_EQ(mkfifo((d.path() / "ai_fixed.obj").c_str(), 0644), 0);
+                                               s.wrapper = "timeout 20";
+                                             },
+                                             1, "tarvello: cannot replace ai_fixed.obj: not a regular file\n",
+                                             kNotChecked,
+                                             [](const ScratchDir &d, const testing::ToolRun &) {
+                                               EXPECT_TRUE(fs::is_fifo(d.path() / "ai_fixed.obj"));
+                                             }},
+                             EnvironmentCase{"AnswersLinkedToTheOutputKeepTheirBytes", "H\r\n",
+                                             [](const ScratchDir &d, Shell &s) {
+                                               d.write("answers.txt", "10 5\n");
+                                               fs::create_hard_link(d.path() / "answers.txt",
+                                                                    d.path() / "ai_fixed.obj");
+                                               s.input = "<answers.txt";
+                                             },
+                                             0, "", "H\r\n\r\n",
+                                             [](const ScratchDir &d, const testing::ToolRun &) {
+                                               EXPECT_EQ(d.read("answers.txt"), "10 5\n");
+                                             }},
+                             EnvironmentCase{"FailedReplacementLeavesItEmpty", crlf({"H", "L1"}),
+                                             [](const ScratchDir &d, Shell &s) {
+                                               d.write("ai_fixed.obj", "old");
+                                               s.wrapper = strace("rename:error=EIO:when=2");
+                                             },
+                                             1, "tarvello: cannot replace ai_fixed.obj: Input/output error\n", ""},
+                             EnvironmentCase{"ModeIsCarriedOver", "H\r\n",
+                                             [](const ScratchDir &d, Shell &) {
+                                               d.write("ai_fixed.obj", "old");
+                                               fs::permissions(d.path() / "ai_fixed.obj", fs::perms(0640));
+                                             },
+                                             0, "", "H\r\n\r\n",
+                                             [](const ScratchDir &d, const testing::ToolRun &) {
+                                               EXPECT_EQ(fs::status(d.path() / "ai_fixed.obj").permissions(),
+                                                         fs::perms(0640));
+                                             }},
                              EnvironmentCase{"StdoutAppendsToTheListing", "H\r\n",
                                              [](const ScratchDir &, Shell &s) { s.output = ">>ai.obj"; }, 1,
                                              "tarvello: standard output is the same file as ai.obj\n",
@@ -216,6 +259,12 @@ INSTANTIATE_TEST_SUITE_P(Posix, Environment,
                              EnvironmentCase{"InterruptedMidRunLeavesItEmpty", listing_of(40000, "L1"),
                                              [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "INT"); },
                                              130, "", ""},
+                             EnvironmentCase{"QuitMidRunLeavesItEmpty", listing_of(40000, "L1"),
+                                             [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "QUIT"); },
+                                             131, "", ""},
+                             EnvironmentCase{"KilledMidRunLeavesItEmpty", listing_of(40000, "L1"),
+                                             [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "KILL"); },
+                                             137, "", "", [](const ScratchDir &, const testing::ToolRun &) {}, 1},
                              // The reader starts late, so the pipe fills and a write finds it full.
                              EnvironmentCase{"NonBlockingStdoutIsWaitedOn", listing_of(30000, "L1"),
                                              [](const ScratchDir &, Shell &s) {
@@ -223,17 +272,16 @@ INSTANTIATE_TEST_SUITE_P(Posix, Environment,
                                                s.output = "| (sleep 1; cat)";
                                              },
                                              0, "", listing_of(30000, "L11") + "\r\n"},
-                             EnvironmentCase{"OutputLockedByAnotherRun", "H\r\n",
+                             EnvironmentCase{"OutputLockedByAnotherProgram", "H\r\n",
                                              [](const ScratchDir &d, Shell &s) {
                                                d.write("ai_fixed.obj", "old");
                                                s.wrapper = "flock ai_fixed.obj";
                                              },
-                                             1, "tarvello: ai_fixed.obj is being written by another run\n",
-                                             "old"},
+                                             0, "", "H\r\n\r\n"},
                              EnvironmentCase{
                                  "TooManyOpenFilesAtTheCheck", crlf({"H", "L1"}),
                                  [](const ScratchDir &, Shell &s) {
-                                   s.wrapper = strace("vars/handler.txt", "openat:error=EMFILE:when=1");
+                                   s.wrapper = strace("openat:error=EMFILE:when=1", "vars/handler.txt");
                                  },
                                  1, "tarvello: cannot read vars/handler.txt: Too many open files\n", ""},
                              EnvironmentCase{"SmallStack", crlf({"H", kCall}),
@@ -242,19 +290,30 @@ INSTANTIATE_TEST_SUITE_P(Posix, Environment,
                              EnvironmentCase{"StdinClosedWithoutDevNull", listing_of(25000, "7"),
                                              [](const ScratchDir &, Shell &s) {
                                                s.input = "<&-";
-                                               s.wrapper = strace("/dev/null", "openat:error=ENOENT");
+                                               s.wrapper = strace("openat:error=ENOENT", "/dev/null");
                                              },
                                              1, "tarvello: standard input ended before a number was given\n",
                                              ""},
                              EnvironmentCase{"InterruptedCallsAreRetried", crlf({"H", kCall, "L1"}),
-                                             [](const ScratchDir &d, Shell &s) {
-                                               d.write("ai_fixed.obj", "old");
-                                               s.wrapper =
-                                                   strace("ai.obj", "read:error=EINTR:when=1..3") +
-                                                   " -P ai_fixed.obj -e inject=write:error=EINTR:when=1..3";
+                                             [](const ScratchDir &, Shell &s) {
+                                               s.output = ">screen.txt";
+                                               s.wrapper = strace("read:error=EINTR:when=1..3", "ai.obj") +
+                                                           " -P screen.txt -e inject=write:error=EINTR:when=1..3";
                                              },
                                              0, "", crlf({"H", kCallFixed, "L11", ""})}),
                          [](const auto &info) { return info.param.name; });
+
+TEST(PosixMessages, ShowAFoldersControlBytesAsQuestionMarks) {
+  const ScratchDir dir;
+  const std::string folder = "a\x1b]0;title\x07\nb\xc2\x9b" "2J";
+  fs::create_directory(dir.path() / folder);
+  Shell shell;
+  shell.setup = "cd a*J &&";
+  const auto run = run_tool(dir, "", shell);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "tarvello: cannot read ai.obj in " + dir.path().string() +
+                         "/a?]0;title??b?2J: No such file or directory\n");
+}
 
 } // namespace
 } // namespace tarvello

@@ -85,6 +85,16 @@ void Expected::check(const ScratchDir &dir, const std::string &name) const {
   }
 }
 
+int new_files_left(const ScratchDir &dir) {
+  int count = 0;
+  for (const auto &entry : fs::directory_iterator(dir.path())) {
+    const std::string name = entry.path().filename().string();
+    count += name.rfind("ai_fixed.obj.", 0) == 0 && name.size() > 18 &&
+             name.compare(name.size() - 5, 5, ".part") == 0;
+  }
+  return count;
+}
+
 void ScratchDir::write_tables(const std::string &function, const std::string &handler,
                               const std::string &push_event, const std::string &fetch_id) const {
   write("vars/function.txt", function);

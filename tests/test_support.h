@@ -44,6 +44,9 @@ private:
   std::string bytes_;
 };
 
+/// How many of the run's new files, "ai_fixed.obj.PID.part", stand in `dir`.
+int new_files_left(const ScratchDir &dir);
+
 struct ToolRun {
   int status = -1;
   std::string out;

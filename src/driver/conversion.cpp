@@ -35,16 +35,17 @@ void convert(RunState &st, OutBuffer &screen) {
 }
 
 void run(const Console &console, OutBuffer &screen) {
-  FileSink fixed;
+  OutputFile fixed(kFixed, console.err);
   auto st = std::make_unique<RunState>(fixed);
   open_run_files(*st, fixed);
   print_banner(screen);
   st->Lx = ask_offset("Start writing from entry (Lxx): ", console, screen);
   st->Sx = ask_offset("Start writing from entry (Sxx): ", console, screen);
   check_tables(st->tables, console.err);
+  fixed.start();
   convert(*st, screen);
   st->out.flush();
-  fixed.close();
+  fixed.commit();
   screen.flush(); // the report follows the last progress line
   report_misses(st->tables, kListing, console.err);
   report_doubts(st->doubts, kListing, console.err);
@@ -87,17 +88,17 @@ void rewrite_line(RunState &st) {
 namespace {
 
 /// Shows an error where it harms nothing, after the progress already made.
-void report_error(const Console &console, OutBuffer &screen, std::string_view text, bool to_stderr = true,
-                  bool to_stdout = false) {
+void report_error(const Console &console, OutBuffer &screen, const std::string &text,
+                  Fatal::Shown shown = Fatal::Shown::on_stderr) {
   try {
-    if (to_stdout) {
+    if (shown == Fatal::Shown::on_stdout) {
       screen.put(message::error_line(text));
     }
     screen.flush();
   } catch (const std::exception &) {
     // Standard output is lost; the error below still goes to stderr.
   }
-  if (to_stderr) {
+  if (shown == Fatal::Shown::on_stderr) {
     message::print_error(console.err, text);
   }
 }
@@ -114,10 +115,8 @@ int run_conversion(const Console &console, const std::vector<std::string_view> &
     }
     screen.flush();
     return 0;
-  } catch (const StreamClash &e) {
-    report_error(console, screen, e.what(), e.stderr_safe, !e.stderr_safe && e.stdout_safe);
   } catch (const Fatal &e) {
-    report_error(console, screen, e.what());
+    report_error(console, screen, e.what(), e.shown());
   } catch (const std::bad_alloc &) {
     report_error(console, screen, message::out_of_memory());
   } catch (const std::exception &e) { // none is known to reach here; one line is still better than an abort
@@ -130,7 +129,7 @@ namespace {
 
 int run_process(int argc, const char *const *argv) {
   DescriptorInput in(platform::kStdin);
-  FileSink out(platform::kStdout, "standard output");
+  DescriptorSink out(platform::kStdout, "standard output");
   const Console console{in, out, std::cerr, platform::is_terminal(platform::kStdin)};
   const std::vector<std::string_view> args(argv + std::min(argc, 1), argv + argc);
   const int status = run_conversion(console, args);

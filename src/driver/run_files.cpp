@@ -7,6 +7,7 @@
 #include "tables/reference_table.h"
 
 #include <array>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -14,7 +15,9 @@ namespace tarvello {
 
 namespace {
 
+namespace fs = std::filesystem;
 using platform::FileId;
+using platform::NameFacts;
 
 /// A file of the run and what it is called in a message.
 struct Named {
@@ -43,30 +46,66 @@ std::optional<const char *> run_file(const FileId &id, const Inputs &ins, const 
   return id == output ? std::optional<const char *>(kFixed) : std::nullopt;
 }
 
-/// Nothing the run writes may be one of its inputs, and the output, which it
-/// empties, may be none of them either.
-void refuse_shared_files(const LineReader &listing, FileSink &fixed) {
-  const auto ins = inputs(listing);
-  const FileId output = fixed.id();
+/// Whether the links from `path` end, where nothing is yet, at ai_fixed.obj.
+bool leads_to_output(const char *path) {
+  fs::path at = path;
+  std::error_code failed;
+  for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(at, failed)); ++hops) {
+    const fs::path next = fs::read_symlink(at, failed);
+    at = next.is_absolute() ? next : at.parent_path() / next;
+  }
+  if (at == path) {
+    return false;
+  }
+  const fs::path end = fs::weakly_canonical(fs::absolute(at, failed), failed);
+  return !failed && end == fs::weakly_canonical(fs::absolute(kFixed, failed), failed) && !failed;
+}
+
+/// ai_fixed.obj, which the run replaces, may be none of its inputs.
+template <typename Inputs> void refuse_shared_output(const Inputs &ins) {
+  const FileId output = platform::file_id(kFixed);
   for (const Named &input : ins) {
-    if (output == input.id) {
-      fixed.give_up();
+    if (output == input.id || (input.name != kListing && leads_to_output(input.name))) {
       throw Fatal(message::same_file(kFixed, input.name));
     }
   }
+}
+
+/// Only a regular file of this user's to write is replaced: a link would not
+/// take the result where it leads, and anything else has no place to take.
+void refuse_unreplaceable(const NameFacts &at) {
+  Cause cause;
+  if (at.kind == NameFacts::Kind::link) {
+    cause = Cause::own(Cause::Own::symbolic_link);
+  } else if (at.err != 0) {
+    cause = Cause::system(at.err);
+  } else if (at.kind == NameFacts::Kind::other) {
+    cause = Cause::own(Cause::Own::not_regular_file);
+  } else if (at.others) {
+    cause = Cause::own(Cause::Own::another_users_file);
+  }
+  if (cause.failed()) {
+    throw Fatal(message::cannot("replace", kFixed, cause));
+  }
+}
+
+/// Nothing the run prints may land in one of its files. The error line goes
+/// to the console stream that is none of them, if one is.
+template <typename Inputs> void refuse_shared_streams(const Inputs &ins) {
+  const FileId output = platform::file_id(kFixed);
   const auto out = run_file(platform::file_id(platform::kStdout), ins, output);
   const auto err = run_file(platform::file_id(platform::kStderr), ins, output);
-  if (out || err) {
-    fixed.give_up();
-    const std::string text =
-        out ? message::same_file("standard output", *out) : message::same_file("standard error", *err);
-    throw StreamClash(text, !out, !err);
+  if (err) {
+    throw Fatal(message::same_file("standard error", *err), out ? Fatal::Shown::nowhere : Fatal::Shown::on_stdout);
+  }
+  if (out) {
+    throw Fatal(message::same_file("standard output", *out));
   }
 }
 
 } // namespace
 
-void open_run_files(RunState &st, FileSink &fixed) {
+void open_run_files(RunState &st, OutputFile &fixed) {
   // Opening a FIFO listing waits for its writer; one that is the output would never come.
   if (platform::file_id(kListing) == platform::file_id(kFixed)) {
     throw Fatal(message::same_file(kFixed, kListing));
@@ -78,10 +117,12 @@ void open_run_files(RunState &st, FileSink &fixed) {
   if (mark_of(st.in.start(kUtf8Mark.size())) == Mark::utf16) {
     throw Fatal(message::file_is(kListing, Cause::own(Cause::Own::utf16)));
   }
-  fixed.open(kFixed);
-  refuse_shared_files(st.in, fixed);
-  fixed.lock();
-  fixed.empty();
+  const auto ins = inputs(st.in);
+  refuse_shared_output(ins);
+  const NameFacts at = platform::examine_name(kFixed);
+  refuse_unreplaceable(at);
+  refuse_shared_streams(ins);
+  fixed.empty_target(at);
 }
 
 } // namespace tarvello

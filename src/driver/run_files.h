@@ -1,20 +1,21 @@
 #pragma once
 
 #include "driver/run_state.h"
-#include "io/out_buffer.h"
+#include "io/output_file.h"
 
 namespace tarvello {
 
 /// The listing, read and never changed.
 inline constexpr const char *kListing = "ai.obj";
-/// The rewritten listing, emptied at the start of a run.
+/// The rewritten listing, replaced whole at the start of a run and at its end.
 inline constexpr const char *kFixed = "ai_fixed.obj";
 
-/// Opens the listing into `st.in` and takes `fixed` for the run: opened,
-/// checked, locked and only then emptied. Refuses, with Fatal and nothing
-/// created, emptied or changed, an output that is the listing or a table under
-/// another name, a console stream that is one of these files, and an output
-/// that another run is writing.
-void open_run_files(RunState &st, FileSink &fixed);
+/// Opens the listing into `st.in`, and puts an empty file of the run's own in
+/// the place of ai_fixed.obj through `fixed`. Refuses first, with Fatal and
+/// nothing created or changed: an ai_fixed.obj that is the listing or a table
+/// under another name, or that a table's path leads to; one that is a
+/// symbolic link, not a regular file, or not this user's to write; and a
+/// console stream that is one of these files.
+void open_run_files(RunState &st, OutputFile &fixed);
 
 } // namespace tarvello

@@ -12,6 +12,10 @@ std::string Cause::text() const {
   switch (own_) {
   case Own::not_regular_file:
     return "not a regular file";
+  case Own::symbolic_link:
+    return "a symbolic link";
+  case Own::another_users_file:
+    return "another user's file";
   case Own::utf16:
     return "UTF-16 text; save it as plain (ANSI or UTF-8) text";
   case Own::none:
@@ -44,8 +48,28 @@ std::string range() { return std::to_string(kLeastNumber) + " to " + std::to_str
 
 constexpr std::string_view kTool = "tarvello: ";
 
+/// `text` with each control character as "?": C0, DEL and C1 (as UTF-8 writes
+/// it), so no name or argument quoted can end the line or steer the terminal.
+/// Other bytes stay, as letters outside ASCII must.
+std::string printable(std::string_view text) {
+  std::string shown;
+  shown.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const bool c1 = byte == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
+    i += c1 ? 1 : 0;
+    shown += byte < 0x20 || byte == 0x7F || c1 ? '?' : text[i];
+  }
+  return shown;
+}
+
+/// "tarvello: PREFIX TEXT" and its line break, always one line.
+std::string line(std::string_view prefix, std::string_view text) {
+  return joined({kTool, prefix, printable(text), "\n"});
+}
+
 void print(std::ostream &err, std::string_view prefix, std::string_view text) {
-  err << kTool << prefix << text << '\n'; // a text-mode stream on Windows ends it with CR LF
+  err << line(prefix, text); // a text-mode stream on Windows ends it with CR LF
   err.flush();
 }
 
@@ -105,10 +129,6 @@ std::string unknown_option(std::string_view arg) {
 
 std::string input_ended() { return "standard input ended before a number was given"; }
 
-std::string written_by_another_run(std::string_view output) {
-  return joined({shown(output), " is being written by another run"});
-}
-
 std::string out_of_memory() { return "out of memory"; }
 
 std::string not_a_number(std::string_view quoted) {
@@ -156,7 +176,7 @@ std::string misses(std::string_view table, const LineTally &lines, const Cause &
   return text + positions(lines, listing);
 }
 
-std::string error_line(std::string_view text) { return joined({kTool, text, "\n"}); }
+std::string error_line(std::string_view text) { return line("", text); }
 
 void print_error(std::ostream &err, std::string_view text) { print(err, "", text); }
 

@@ -20,7 +20,7 @@ namespace tarvello {
 class Cause {
 public:
   /// The causes the system has no error number for.
-  enum class Own { none, not_regular_file, utf16 };
+  enum class Own { none, not_regular_file, symbolic_link, another_users_file, utf16 };
 
   Cause() = default;
   static Cause system(int err) { return Cause(err, Own::none); }
@@ -59,7 +59,6 @@ std::string same_file(std::string_view output, std::string_view input);
 std::string file_is(std::string_view path, const Cause &cause);
 std::string unknown_option(std::string_view arg);
 std::string input_ended();
-std::string written_by_another_run(std::string_view output);
 std::string out_of_memory();
 /// A rejected answer: `quoted` is its text as it may be shown, quotes included.
 std::string not_a_number(std::string_view quoted);

@@ -1,10 +1,20 @@
 #include "io/out_buffer.h"
 
+#include "io/fatal.h"
+#include "io/message.h"
+#include "platform/platform.h"
+
 #include <charconv>
 #include <cstring>
 #include <exception>
 
 namespace tarvello {
+
+void DescriptorSink::write(std::string_view bytes) {
+  if (const int err = platform::write_all(fd_, bytes); err != 0) {
+    throw Fatal(message::cannot("write", name_, Cause::system(err)));
+  }
+}
 
 OutBuffer::~OutBuffer() {
   try {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/platform.h"
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -21,44 +19,16 @@ public:
   virtual void write(std::string_view bytes) = 0;
 };
 
-/// A file or a console descriptor, written as bytes through the platform.
-///
-/// An output file is taken in steps, so that nothing is emptied before it is
-/// known to be no input of the run: open() without emptying, then lock() and
-/// empty() through the same descriptor, which no link swapped in later can
-/// redirect. From empty() until close(), a run that fails or is stopped
-/// leaves the file empty, never a part that could pass for a whole.
-class FileSink : public Sink {
+/// A console descriptor, written as bytes through the platform.
+class DescriptorSink : public Sink {
 public:
-  FileSink() = default;
   /// Writes to `fd`, which stays open, naming it `name` in errors.
-  FileSink(int fd, const char *name) : fd_(fd), name_(name) {}
-  /// Empties an output file that was emptied for the run and not closed.
-  ~FileSink() override;
-
-  /// Opens `path` for writing without emptying it, creating it when missing,
-  /// also at the end of a link that leads nowhere. Throws Fatal.
-  void open(const char *path);
-  platform::FileId id() const { return platform::file_id(fd_); }
-  /// Closes the file untouched, and removes it when open() created it.
-  void give_up();
-  /// Takes the lock that keeps other runs out. Throws Fatal, also when
-  /// another run holds it, and then closes the file untouched.
-  void lock();
-  /// Empties the file for the run. Throws Fatal.
-  void empty();
+  DescriptorSink(int fd, const char *name) : fd_(fd), name_(name) {}
   void write(std::string_view bytes) override;
-  /// Closes the finished file and throws Fatal when the close reports a lost write.
-  void close();
 
 private:
-  void release();
-
-  int fd_ = -1;
-  const char *name_ = "";
-  bool owned_ = false;
-  bool emptied_ = false;
-  std::string created_; ///< the path open() created, if it did
+  int fd_;
+  const char *name_;
 };
 
 /// Collects output in one large block and hands it to its sink only when the

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,15 +45,37 @@ bool waited(int fd, short events) {
   return true;
 }
 
-volatile std::sig_atomic_t emptied_on_stop = -1;
-constexpr int kStops[] = {SIGINT, SIGTERM, SIGHUP};
+/// The run's new file, which a stop removes while `armed`.
+char removed_on_stop[64];
+volatile std::sig_atomic_t armed = 0;
+constexpr int kStops[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT,   SIGALRM,
+                          SIGUSR1, SIGUSR2, SIGPROF, SIGVTALRM, SIGXCPU};
 
 extern "C" void stop(int signal) {
-  if (emptied_on_stop >= 0) {
-    (void)ftruncate(emptied_on_stop, 0); // async-signal-safe, as is all of this
+  if (armed != 0) {
+    (void)unlink(removed_on_stop); // async-signal-safe, as is all of this
   }
   std::signal(signal, SIG_DFL);
-  std::raise(signal);
+  std::raise(signal); // delivered once this returns, as the signal is blocked here
+}
+
+void install_stops() {
+  static bool installed = false;
+  if (installed) {
+    return;
+  }
+  installed = true;
+  for (const int signal : kStops) {
+    struct sigaction action {};
+    // Only where the signal would end the process: one ignored stays ignored,
+    // and a handler that a host program installed stays its own.
+    if (sigaction(signal, nullptr, &action) == 0 && action.sa_handler == SIG_DFL) {
+      action.sa_handler = stop;
+      sigfillset(&action.sa_mask); // one stop at a time
+      action.sa_flags = 0;
+      sigaction(signal, &action, nullptr);
+    }
+  }
 }
 
 FileId id_of(const struct stat &info) {
@@ -80,32 +101,73 @@ int open_for_reading(const char *path, bool no_wait, int &fd) {
   return fd < 0 ? errno : 0;
 }
 
-int open_for_writing(const char *path, bool create, int &fd) {
-  fd = open(path, O_WRONLY | O_CLOEXEC | O_NOCTTY | (create ? O_CREAT | O_EXCL : 0), 0666);
+int create_new_file(const char *path, int &fd) {
+  fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
   return fd < 0 ? errno : 0;
 }
 
-int empty_file(int fd) {
+NameFacts examine_name(const char *path) {
+  NameFacts facts;
+  struct stat info {};
+  if (lstat(path, &info) != 0) {
+    facts.err = errno == ENOENT ? 0 : errno;
+    return facts;
+  }
+  if (S_ISLNK(info.st_mode)) {
+    facts.kind = NameFacts::Kind::link;
+  } else if (!S_ISREG(info.st_mode)) {
+    facts.kind = NameFacts::Kind::other;
+    facts.err = S_ISDIR(info.st_mode) ? EISDIR : 0;
+  } else {
+    facts.kind = NameFacts::Kind::regular;
+    facts.mode = info.st_mode & 0777; // never set-user-ID and the like: a superuser's run would pass them on
+    facts.owner = info.st_uid;
+    facts.group = info.st_gid;
+    facts.others = geteuid() != 0 && info.st_uid != geteuid();
+    facts.err = faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) == 0 ? 0 : errno;
+  }
+  return facts;
+}
+
+int carry_over(int fd, const NameFacts &from) {
   struct stat info {};
   if (fstat(fd, &info) != 0) {
     return errno;
   }
-  return !S_ISREG(info.st_mode) || ftruncate(fd, 0) == 0 ? 0 : errno;
+  if ((info.st_mode & 0777) != from.mode && fchmod(fd, from.mode) != 0) {
+    return errno;
+  }
+  const bool other_owner = info.st_uid != from.owner || info.st_gid != from.group;
+  return geteuid() == 0 && other_owner && fchown(fd, from.owner, from.group) != 0 ? errno : 0;
 }
 
-int lock_file(int fd) {
-  while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    if (errno == EWOULDBLOCK) {
-      return kLockedElsewhere;
-    }
-    if (errno != EINTR) {
-      return errno;
-    }
+int replace_file(const char *from, const char *to) { return rename(from, to) == 0 ? 0 : errno; }
+
+int sync_file(int fd) { return fsync(fd) == 0 ? 0 : errno; }
+
+int sync_working_folder() {
+  const int folder = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) {
+    return errno;
   }
-  return 0;
+  const int err = fsync(folder) == 0 || errno == EINVAL ? 0 : errno;
+  close(folder);
+  return err;
 }
 
 int remove_file(const char *path) { return unlink(path) == 0 ? 0 : errno; }
+
+void remove_on_stop(const char *path) {
+  armed = 0;
+  if (path == nullptr || std::strlen(path) >= sizeof removed_on_stop) {
+    return;
+  }
+  std::strcpy(removed_on_stop, path);
+  install_stops();
+  armed = 1;
+}
+
+unsigned long process_id() { return static_cast<unsigned long>(getpid()); }
 
 FileId file_id(int fd) {
   struct stat info {};
@@ -115,24 +177,6 @@ FileId file_id(int fd) {
 FileId file_id(const char *path) {
   struct stat info {};
   return stat(path, &info) == 0 ? id_of(info) : FileId{};
-}
-
-void empty_on_stop(int fd) {
-  emptied_on_stop = fd;
-  static bool installed = false;
-  if (installed || fd < 0) {
-    return;
-  }
-  installed = true;
-  for (const int signal : kStops) {
-    struct sigaction action {};
-    if (sigaction(signal, nullptr, &action) == 0 && action.sa_handler != SIG_IGN) {
-      action.sa_handler = stop;
-      sigemptyset(&action.sa_mask);
-      action.sa_flags = 0;
-      sigaction(signal, &action, nullptr);
-    }
-  }
 }
 
 long read_some(int fd, char *data, std::size_t size) {

@@ -57,8 +57,6 @@ int hold_if_closed(int fd) {
   return 0;
 }
 
-bool is_disk_file(int fd) { return GetFileType(handle_of(fd)) == FILE_TYPE_DISK; }
-
 FileId id_of(HANDLE handle) {
   BY_HANDLE_FILE_INFORMATION info{};
   if (GetFileType(handle) != FILE_TYPE_DISK || GetFileInformationByHandle(handle, &info) == 0) {
@@ -67,17 +65,17 @@ FileId id_of(HANDLE handle) {
   return {info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow, true};
 }
 
-/// Writes and the emptying at a stop exclude each other, so nothing is
-/// written after the output is emptied: the stop runs on a thread of its own.
-SRWLOCK writing = SRWLOCK_INIT;
-volatile LONG emptied_on_stop = -1;
+/// The run's new file, which a stop removes while `armed`. The handler runs on
+/// a thread of its own; the file is open with delete sharing, so it can be
+/// removed while the run still writes it, and ending the process closes it.
+char removed_on_stop[64];
+volatile LONG armed = 0;
 
 BOOL WINAPI stop(DWORD event) {
-  if (emptied_on_stop < 0 || event > CTRL_CLOSE_EVENT) {
+  if (armed == 0 || event > CTRL_CLOSE_EVENT) {
     return FALSE; // the system's own handling ends the process
   }
-  AcquireSRWLockExclusive(&writing); // held until the process ends
-  _chsize_s(static_cast<int>(emptied_on_stop), 0);
+  DeleteFileA(removed_on_stop);
   TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
   return TRUE;
 }
@@ -141,33 +139,52 @@ int open_for_reading(const char *path, bool /*no_wait*/, int &fd) {
   return fd < 0 ? open_failure(path) : 0;
 }
 
-int open_for_writing(const char *path, bool create, int &fd) {
-  fd = fresh([&] {
-    return _open(path, _O_WRONLY | _O_BINARY | _O_NOINHERIT | (create ? _O_CREAT | _O_EXCL : 0),
-                 _S_IREAD | _S_IWRITE);
-  });
-  return fd < 0 ? open_failure(path) : 0;
+int create_new_file(const char *path, int &fd) {
+  const HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return static_cast<int>(GetLastError());
+  }
+  fd = fresh([&] { return _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY); });
+  if (fd < 0) {
+    const int err = crt_failure();
+    CloseHandle(handle);
+    return err;
+  }
+  return 0;
 }
 
-int empty_file(int fd) {
-  if (!is_disk_file(fd)) {
-    return 0;
+NameFacts examine_name(const char *path) {
+  NameFacts facts;
+  const DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const int err = static_cast<int>(GetLastError());
+    facts.err = is_missing(err) ? 0 : err;
+  } else if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    facts.kind = NameFacts::Kind::link; // a symbolic link or a junction
+  } else if ((attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
+    facts.kind = NameFacts::Kind::other;
+    facts.err = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? from_errno(EISDIR) : 0;
+  } else {
+    facts.kind = NameFacts::Kind::regular;
+    facts.err = (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? ERROR_ACCESS_DENIED : 0;
   }
-  return fresh([&] { return _chsize_s(fd, 0); }) == 0 ? 0 : crt_failure();
+  return facts;
 }
 
-int lock_file(int fd) {
-  if (!is_disk_file(fd)) {
-    return 0;
-  }
-  OVERLAPPED from_start{};
-  if (LockFileEx(handle_of(fd), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
-                 &from_start) != 0) {
-    return 0;
-  }
-  const DWORD err = GetLastError();
-  return err == ERROR_LOCK_VIOLATION ? kLockedElsewhere : static_cast<int>(err);
+int carry_over(int, const NameFacts &) { return 0; } // a new file takes its folder's permissions
+
+int replace_file(const char *from, const char *to) {
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0
+             ? 0
+             : static_cast<int>(GetLastError());
 }
+
+int sync_file(int fd) {
+  return fresh([&] { return _commit(fd); }) == 0 ? 0 : crt_failure();
+}
+
+int sync_working_folder() { return 0; } // the replacement was written through
 
 int remove_file(const char *path) {
   return fresh([&] { return _unlink(path); }) == 0 ? 0 : crt_failure();
@@ -186,13 +203,20 @@ FileId file_id(const char *path) {
   return id;
 }
 
-void empty_on_stop(int fd) {
-  emptied_on_stop = fd;
+void remove_on_stop(const char *path) {
+  armed = 0;
+  if (path == nullptr || std::strlen(path) >= sizeof removed_on_stop) {
+    return;
+  }
+  std::strcpy(removed_on_stop, path);
   static bool installed = false;
-  if (!installed && fd >= 0) {
+  if (!installed) {
     installed = SetConsoleCtrlHandler(stop, TRUE) != 0;
   }
+  armed = 1;
 }
+
+unsigned long process_id() { return GetCurrentProcessId(); }
 
 long read_some(int fd, char *data, std::size_t size) {
   const int got = fresh([&] { return _read(fd, data, chunk(size)); });
@@ -204,12 +228,10 @@ long read_some(int fd, char *data, std::size_t size) {
 }
 
 int write_all(int fd, std::string_view bytes) {
-  AcquireSRWLockExclusive(&writing);
   int err = 0;
   while (!bytes.empty() && err == 0) {
     err = write_some(fd, bytes);
   }
-  ReleaseSRWLockExclusive(&writing);
   return err;
 }
 

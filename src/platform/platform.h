@@ -35,22 +35,56 @@ int prepare_process();
 /// fails as "Is a directory" here or at its first read.
 int open_for_reading(const char *path, bool no_wait, int &fd);
 
-/// Opens `path` for writing as bytes without emptying it. With `create`, it
-/// makes a new file instead, and fails with EEXIST when the name exists, even
-/// as a link that leads nowhere (already_exists). Returns 0 or the error code.
-int open_for_writing(const char *path, bool create, int &fd);
+/// Makes the new file `path` for writing as bytes, never an existing name
+/// (not even a link that leads nowhere), not inherited by child processes,
+/// with the permissions a new file gets here. Returns 0 and sets `fd`, or
+/// returns the error code; a name that exists gives one that already_exists()
+/// knows.
+int create_new_file(const char *path, int &fd);
 
-/// Empties the regular file open as `fd`; any other kind of file has nothing
-/// to empty. Returns 0 or the error code.
-int empty_file(int fd);
+/// What stands at a name, looked at without following a link there.
+struct NameFacts {
+  enum class Kind { missing, regular, link, other };
+  Kind kind = Kind::missing;
+  /// Why it may not be replaced when the system says why: a directory, no
+  /// permission to write it, or a failure to look at it. 0 otherwise.
+  int err = 0;
+  bool others = false;     ///< a regular file of another user, whose place this user may not take
+  std::uint32_t mode = 0;  ///< a regular file's permission bits, where the platform has them
+  std::uint32_t owner = 0; ///< its owner and group, where the platform has them
+  std::uint32_t group = 0;
+};
+NameFacts examine_name(const char *path);
 
-/// Takes an exclusive lock on the file open as `fd`, without waiting, which
-/// lasts while it is open. Returns 0, kLockedElsewhere, or the error code.
-int lock_file(int fd);
-constexpr int kLockedElsewhere = -1; ///< no error code of any platform
+/// Gives the file open as `fd` what the platform keeps of `from`, a regular
+/// file it is to replace: its permission bits, and, for the superuser, its
+/// owner and group. Returns 0 or the error code.
+int carry_over(int fd, const NameFacts &from);
+
+/// Puts the file `from` in the place of `to` in one step: a name that stands
+/// at `to` is replaced, never written through, and its other hard links keep
+/// their content. Returns 0 or the error code.
+int replace_file(const char *from, const char *to);
+
+/// Makes what the file open as `fd` holds, or the working folder's names,
+/// last through a loss of power. Returns 0 or the error code; a folder whose
+/// file system cannot do it has nothing to make last.
+int sync_file(int fd);
+int sync_working_folder();
 
 /// Removes the file `path`. Returns 0 or the error code.
 int remove_file(const char *path);
+
+/// From now on, until it is called with nullptr, a stop asked from outside
+/// removes the file `path` (a name in the working folder, shorter than 64
+/// bytes) before the process ends as that stop would have ended it: SIGINT,
+/// SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGPROF, SIGVTALRM or
+/// SIGXCPU; on Windows Ctrl-C, Ctrl-Break or a closed console window. A stop
+/// that was ignored, or had a handler, when the process started keeps it.
+void remove_on_stop(const char *path);
+
+/// The number of this process, which no other running process has.
+unsigned long process_id();
 
 /// What tells two names or descriptors of one file: its device and its index
 /// there. Unknown (never equal to another) for what is not a file or a FIFO.
@@ -65,13 +99,6 @@ struct FileId {
 FileId file_id(int fd);
 /// The same through `path`, following links; unknown when it leads nowhere.
 FileId file_id(const char *path);
-
-/// From now on, until it is called with -1, a stop asked from outside
-/// (SIGINT, SIGTERM or SIGHUP; Ctrl-C, Ctrl-Break or a closed console window
-/// on Windows) empties the file open as `fd` before the process ends as that
-/// stop would have ended it. A stop that was ignored when the process started
-/// stays ignored.
-void empty_on_stop(int fd);
 
 /// Reads up to `size` bytes, retrying a call interrupted by a signal, and
 /// waiting on a standard descriptor that was handed out non-blocking. Returns
