@@ -13,9 +13,11 @@
 #include "tables/lookup.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <new>
+#include <utility>
 
 namespace tarvello {
 
@@ -127,6 +129,24 @@ int run_conversion(const Console &console, const std::vector<std::string_view> &
 
 namespace {
 
+/// Memory held back so that a failed allocation can still be reported: the
+/// exception and the error line need a little, and a throw with none at all
+/// ends the process without a word.
+char *reserve = nullptr;
+constexpr std::size_t kReserve = std::size_t{64} * 1024;
+
+[[noreturn]] void release_reserve() {
+  std::free(std::exchange(reserve, nullptr));
+  throw std::bad_alloc();
+}
+
+/// By malloc: a failed nothrow new may still throw inside, which needs memory.
+bool hold_reserve() {
+  reserve = static_cast<char *>(std::malloc(kReserve));
+  std::set_new_handler(release_reserve);
+  return reserve != nullptr;
+}
+
 int run_process(int argc, const char *const *argv) {
   DescriptorInput in(platform::kStdin);
   DescriptorSink out(platform::kStdout, "standard output");
@@ -147,6 +167,10 @@ int run_conversion(int argc, const char *const *argv) {
   if (const int err = platform::prepare_process(); err != 0) {
     message::print_error(std::cerr,
                          message::cannot("hold", "a closed standard descriptor", Cause::system(err)));
+    return 1;
+  }
+  if (!hold_reserve()) { // no memory at all: not even for an exception or a message
+    platform::write_all(platform::kStderr, "tarvello: out of memory\n");
     return 1;
   }
   try {
