@@ -178,10 +178,9 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   // wine shows a link as what it leads to, here a device that Windows has no name for
                   "0 0",
-                  "tarvello: cannot replace ai_fixed.obj: " + testing::cause("a symbolic link", "Invalid parameter") +
-                      "\n",
-                  "",
-                  testing::Expected::not_checked(),
+                  "tarvello: cannot replace ai_fixed.obj: " +
+                      testing::cause("a symbolic link", "Invalid parameter") + "\n",
+                  "", testing::Expected::not_checked(),
                   [](const ScratchDir &d) {
                     EXPECT_TRUE(std::filesystem::is_symlink(d.path() / "ai_fixed.obj"));
                   }}),

@@ -95,218 +95,202 @@ void stopped_by(const ScratchDir &dir, Shell &shell, const std::string &signal) 
 const std::string kLongHandlers =
     listing_of(200, "\thandler 0x01 OnFiller_____") + "\thandler 0x2A OnOpen\r\n";
 
-INSTANTIATE_TEST_SUITE_P(Posix, Environment,
-                         ::testing::Values(
-                             EnvironmentCase{
-                                 "OutputIsASymbolicLinkToATable", "H\r\n",
-                                 [](const ScratchDir &d, Shell &) {
-                                   fs::create_symlink("vars/function.txt", d.path() / "ai_fixed.obj");
-                                 },
-                                 1, "tarvello: ai_fixed.obj is the same file as vars/function.txt\n",
-                                 kNotChecked},
-                             EnvironmentCase{"OutputIsAHardLinkToATable", "H\r\n",
-                                             [](const ScratchDir &d, Shell &) {
-                                               fs::create_hard_link(d.path() / "vars/function.txt",
-                                                                    d.path() / "ai_fixed.obj");
-                                             },
-                                             1,
-                                             "tarvello: ai_fixed.obj is the same file as vars/function.txt\n",
-                                             kNotChecked},
-                             // Longer than a block, so a listing read as standard input would still hold
-                             // answers.
-                             EnvironmentCase{"StdinClosed", listing_of(25000, "7"),
-                                             [](const ScratchDir &, Shell &s) { s.input = "<&-"; }, 1,
-                                             "tarvello: standard input ended before a number was given\n",
-                                             kNotChecked},
-                             EnvironmentCase{
-                                 "StdinAndStdoutClosed", "H\r\nL1",
-                                 [](const ScratchDir &, Shell &s) {
-                                   s.input = "<&-";
-                                   s.output = ">&-";
-                                 },
-                                 1, "tarvello: cannot write standard output: Bad file descriptor\n", ""},
-                             EnvironmentCase{"StdinFailsToRead", "H\r\nL1",
-                                             [](const ScratchDir &d, Shell &s) {
-                                               fs::create_directory(d.path() / "dir");
-                                               s.input = "<dir";
-                                             },
-                                             1, "tarvello: cannot read standard input: Is a directory\n",
-                                             kNotChecked},
-                             EnvironmentCase{"PipeClosedEarly", listing_of(20000, "L1"),
-                                             [](const ScratchDir &, Shell &s) { s.output = "| head -c 1"; },
-                                             1, "tarvello: cannot write standard output: Broken pipe\n",
-                                             kNotChecked},
-                             EnvironmentCase{"FileSizeLimit", listing_of(200, std::string(500, 'x')),
-                                             [](const ScratchDir &, Shell &s) { s.setup = "ulimit -f 8;"; },
-                                             1, "tarvello: cannot write ai_fixed.obj: File too large\n",
-                                             kNotChecked},
-                             EnvironmentCase{"FifoTableMisses", crlf({"H", "\thandler 0x03 OnOpen"}),
-                                             [](const ScratchDir &d, Shell &s) {
-                                               fs::remove(d.path() / "vars/handler.txt");
-                                               ASSERT_EQ(
-                                                   mkfifo((d.path() / "vars/handler.txt").c_str(), 0644), 0);
-                                               s.wrapper = "timeout 20";
-                                             },
-                                             0,
-                                             "tarvello: warning: vars/handler.txt: not a regular file\n"
-                                             "tarvello: warning: vars/handler.txt: 1 reference line was "
-                                             "kept, as the table "
-                                             "cannot be read (not a regular file): ai.obj:2\n",
-                                             crlf({"H", "\thandler 0x03 OnOpen", ""})},
-                             EnvironmentCase{
-                                 "TableFailsMidRun", crlf({"H", kCall, kCall}),
-                                 [](const ScratchDir &, Shell &s) {
-                                   s.wrapper = strace("openat:error=EIO:when=3", "vars/function.txt");
-                                 },
-                                 1, "tarvello: ai.obj:3: cannot read vars/function.txt: Input/output error\n",
-                                 ""},
-                             EnvironmentCase{
-                                 "TableReadFailsMidRun", crlf({"H", kCall, kCall}),
-                                 [](const ScratchDir &, Shell &s) {
-                                   s.wrapper = strace("read:error=EIO:when=4", "vars/function.txt");
-                                 },
-                                 1, "tarvello: ai.obj:3: cannot read vars/function.txt: Input/output error\n",
-                                 ""},
-                             EnvironmentCase{"TableLinksToTheOutputBeforeItExists", "H\r\n",
-                                             [](const ScratchDir &d, Shell &) {
-                                               fs::remove(d.path() / "vars/handler.txt");
-                                               fs::create_symlink("../ai_fixed.obj",
-                                                                  d.path() / "vars/handler.txt");
-                                             },
-                                             1,
-                                             "tarvello: ai_fixed.obj is the same file as vars/handler.txt\n",
-                                             kAbsent},
-                             EnvironmentCase{
-                                 "OutputLinksToAMissingTable", "H\r\n",
-                                 [](const ScratchDir &d, Shell &) {
-                                   fs::remove(d.path() / "vars/handler.txt");
-                                   fs::create_symlink("vars/handler.txt", d.path() / "ai_fixed.obj");
-                                 },
-                                 1, "tarvello: cannot replace ai_fixed.obj: a symbolic link\n",
-                                 kNotChecked,
-                                 [](const ScratchDir &d, const testing::ToolRun &) {
-                                   EXPECT_FALSE(fs::exists(d.path() / "vars/handler.txt"));
-                                 }},
-                             // The output becomes a link to the listing while its replacement is held up.
-                             EnvironmentCase{
-                                 "OutputSwappedForALinkIsReplacedNotFollowed", "H\r\n",
-                                 [](const ScratchDir &d, Shell &s) {
-                                   d.write("ai_fixed.obj", "old");
-                                   s.setup = "(sleep 0.5; ln -sf ai.obj ai_fixed.obj) &";
-                                   s.wrapper = strace("rename:delay_enter=2000000:when=1");
-                                 },
-                                 0, "", "H\r\n\r\n"},
-                             EnvironmentCase{"FifoOutputIsRefusedUnopened", "H\r\n",
-                                             [](const ScratchDir &d, Shell &s) {
-                                               ASSERT_EQ(mkfifo((d.path() / "ai_fixed.obj").c_str(), 0644), 0);
-                                               s.wrapper = "timeout 20";
-                                             },
-                                             1, "tarvello: cannot replace ai_fixed.obj: not a regular file\n",
-                                             kNotChecked,
-                                             [](const ScratchDir &d, const testing::ToolRun &) {
-                                               EXPECT_TRUE(fs::is_fifo(d.path() / "ai_fixed.obj"));
-                                             }},
-                             EnvironmentCase{"AnswersLinkedToTheOutputKeepTheirBytes", "H\r\n",
-                                             [](const ScratchDir &d, Shell &s) {
-                                               d.write("answers.txt", "10 5\n");
-                                               fs::create_hard_link(d.path() / "answers.txt",
-                                                                    d.path() / "ai_fixed.obj");
-                                               s.input = "<answers.txt";
-                                             },
-                                             0, "", "H\r\n\r\n",
-                                             [](const ScratchDir &d, const testing::ToolRun &) {
-                                               EXPECT_EQ(d.read("answers.txt"), "10 5\n");
-                                             }},
-                             EnvironmentCase{"FailedReplacementLeavesItEmpty", crlf({"H", "L1"}),
-                                             [](const ScratchDir &d, Shell &s) {
-                                               d.write("ai_fixed.obj", "old");
-                                               s.wrapper = strace("rename:error=EIO:when=2");
-                                             },
-                                             1, "tarvello: cannot replace ai_fixed.obj: Input/output error\n", ""},
-                             EnvironmentCase{"ModeIsCarriedOver", "H\r\n",
-                                             [](const ScratchDir &d, Shell &) {
-                                               d.write("ai_fixed.obj", "old");
-                                               fs::permissions(d.path() / "ai_fixed.obj", fs::perms(0640));
-                                             },
-                                             0, "", "H\r\n\r\n",
-                                             [](const ScratchDir &d, const testing::ToolRun &) {
-                                               EXPECT_EQ(fs::status(d.path() / "ai_fixed.obj").permissions(),
-                                                         fs::perms(0640));
-                                             }},
-                             EnvironmentCase{"StdoutAppendsToTheListing", "H\r\n",
-                                             [](const ScratchDir &, Shell &s) { s.output = ">>ai.obj"; }, 1,
-                                             "tarvello: standard output is the same file as ai.obj\n",
-                                             kAbsent},
-                             EnvironmentCase{
-                                 "StderrIsATable", "H\r\n",
-                                 [](const ScratchDir &, Shell &s) { s.error = "2>vars/handler.txt"; }, 1,
-                                 "", kAbsent,
-                                 [](const ScratchDir &d, const testing::ToolRun &run) {
-                                   EXPECT_EQ(
-                                       run.out,
-                                       "tarvello: standard error is the same file as vars/handler.txt\n");
-                                   EXPECT_EQ(d.read("vars/handler.txt"), "");
-                                 }},
-                             EnvironmentCase{"ShortReadsAreNoEnd", crlf({"H", "\thandler 0x03 OnOpen"}),
-                                             [](const ScratchDir &d, Shell &s) {
-                                               d.write("vars/handler.txt", kLongHandlers);
-                                               s.wrapper = "ASAN_OPTIONS=verify_asan_link_order=0 "
-                                                           "LD_PRELOAD=" TARVELLO_SHORT_READS;
-                                             },
-                                             0, "", crlf({"H", "\thandler 0x2A OnOpen", ""})},
-                             EnvironmentCase{"TerminatedMidRunLeavesItEmpty", listing_of(40000, "L1"),
-                                             [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "TERM"); },
-                                             143, "", ""},
-                             EnvironmentCase{"InterruptedMidRunLeavesItEmpty", listing_of(40000, "L1"),
-                                             [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "INT"); },
-                                             130, "", ""},
-                             EnvironmentCase{"QuitMidRunLeavesItEmpty", listing_of(40000, "L1"),
-                                             [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "QUIT"); },
-                                             131, "", ""},
-                             EnvironmentCase{"KilledMidRunLeavesItEmpty", listing_of(40000, "L1"),
-                                             [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "KILL"); },
-                                             137, "", "", [](const ScratchDir &, const testing::ToolRun &) {}, 1},
-                             // The reader starts late, so the pipe fills and a write finds it full.
-                             EnvironmentCase{"NonBlockingStdoutIsWaitedOn", listing_of(30000, "L1"),
-                                             [](const ScratchDir &, Shell &s) {
-                                               s.wrapper = TARVELLO_NONBLOCKING;
-                                               s.output = "| (sleep 1; cat)";
-                                             },
-                                             0, "", listing_of(30000, "L11") + "\r\n"},
-                             EnvironmentCase{"OutputLockedByAnotherProgram", "H\r\n",
-                                             [](const ScratchDir &d, Shell &s) {
-                                               d.write("ai_fixed.obj", "old");
-                                               s.wrapper = "flock ai_fixed.obj";
-                                             },
-                                             0, "", "H\r\n\r\n"},
-                             EnvironmentCase{
-                                 "TooManyOpenFilesAtTheCheck", crlf({"H", "L1"}),
-                                 [](const ScratchDir &, Shell &s) {
-                                   s.wrapper = strace("openat:error=EMFILE:when=1", "vars/handler.txt");
-                                 },
-                                 1, "tarvello: cannot read vars/handler.txt: Too many open files\n", ""},
-                             EnvironmentCase{"SmallStack", crlf({"H", kCall}),
-                                             [](const ScratchDir &, Shell &s) { s.setup = "ulimit -s 128;"; },
-                                             0, "", crlf({"H", kCallFixed, ""})},
-                             EnvironmentCase{"StdinClosedWithoutDevNull", listing_of(25000, "7"),
-                                             [](const ScratchDir &, Shell &s) {
-                                               s.input = "<&-";
-                                               s.wrapper = strace("openat:error=ENOENT", "/dev/null");
-                                             },
-                                             1, "tarvello: standard input ended before a number was given\n",
-                                             ""},
-                             EnvironmentCase{"InterruptedCallsAreRetried", crlf({"H", kCall, "L1"}),
-                                             [](const ScratchDir &, Shell &s) {
-                                               s.output = ">screen.txt";
-                                               s.wrapper = strace("read:error=EINTR:when=1..3", "ai.obj") +
-                                                           " -P screen.txt -e inject=write:error=EINTR:when=1..3";
-                                             },
-                                             0, "", crlf({"H", kCallFixed, "L11", ""})}),
-                         [](const auto &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Posix, Environment,
+    ::testing::Values(EnvironmentCase{"OutputIsASymbolicLinkToATable", "H\r\n",
+                                      [](const ScratchDir &d, Shell &) {
+                                        fs::create_symlink("vars/function.txt", d.path() / "ai_fixed.obj");
+                                      },
+                                      1, "tarvello: ai_fixed.obj is the same file as vars/function.txt\n",
+                                      kNotChecked},
+                      EnvironmentCase{
+                          "OutputIsAHardLinkToATable", "H\r\n",
+                          [](const ScratchDir &d, Shell &) {
+                            fs::create_hard_link(d.path() / "vars/function.txt", d.path() / "ai_fixed.obj");
+                          },
+                          1, "tarvello: ai_fixed.obj is the same file as vars/function.txt\n", kNotChecked},
+                      // Longer than a block, so a listing read as standard input would still hold
+                      // answers.
+                      EnvironmentCase{"StdinClosed", listing_of(25000, "7"),
+                                      [](const ScratchDir &, Shell &s) { s.input = "<&-"; }, 1,
+                                      "tarvello: standard input ended before a number was given\n",
+                                      kNotChecked},
+                      EnvironmentCase{"StdinAndStdoutClosed", "H\r\nL1",
+                                      [](const ScratchDir &, Shell &s) {
+                                        s.input = "<&-";
+                                        s.output = ">&-";
+                                      },
+                                      1, "tarvello: cannot write standard output: Bad file descriptor\n", ""},
+                      EnvironmentCase{"StdinFailsToRead", "H\r\nL1",
+                                      [](const ScratchDir &d, Shell &s) {
+                                        fs::create_directory(d.path() / "dir");
+                                        s.input = "<dir";
+                                      },
+                                      1, "tarvello: cannot read standard input: Is a directory\n",
+                                      kNotChecked},
+                      EnvironmentCase{"PipeClosedEarly", listing_of(20000, "L1"),
+                                      [](const ScratchDir &, Shell &s) { s.output = "| head -c 1"; }, 1,
+                                      "tarvello: cannot write standard output: Broken pipe\n", kNotChecked},
+                      EnvironmentCase{"FileSizeLimit", listing_of(200, std::string(500, 'x')),
+                                      [](const ScratchDir &, Shell &s) { s.setup = "ulimit -f 8;"; }, 1,
+                                      "tarvello: cannot write ai_fixed.obj: File too large\n", kNotChecked},
+                      EnvironmentCase{"FifoTableMisses", crlf({"H", "\thandler 0x03 OnOpen"}),
+                                      [](const ScratchDir &d, Shell &s) {
+                                        fs::remove(d.path() / "vars/handler.txt");
+                                        ASSERT_EQ(mkfifo((d.path() / "vars/handler.txt").c_str(), 0644), 0);
+                                        s.wrapper = "timeout 20";
+                                      },
+                                      0,
+                                      "tarvello: warning: vars/handler.txt: not a regular file\n"
+                                      "tarvello: warning: vars/handler.txt: 1 reference line was "
+                                      "kept, as the table "
+                                      "cannot be read (not a regular file): ai.obj:2\n",
+                                      crlf({"H", "\thandler 0x03 OnOpen", ""})},
+                      EnvironmentCase{
+                          "TableFailsMidRun", crlf({"H", kCall, kCall}),
+                          [](const ScratchDir &, Shell &s) {
+                            s.wrapper = strace("openat:error=EIO:when=3", "vars/function.txt");
+                          },
+                          1, "tarvello: ai.obj:3: cannot read vars/function.txt: Input/output error\n", ""},
+                      EnvironmentCase{
+                          "TableReadFailsMidRun", crlf({"H", kCall, kCall}),
+                          [](const ScratchDir &, Shell &s) {
+                            s.wrapper = strace("read:error=EIO:when=4", "vars/function.txt");
+                          },
+                          1, "tarvello: ai.obj:3: cannot read vars/function.txt: Input/output error\n", ""},
+                      EnvironmentCase{"TableLinksToTheOutputBeforeItExists", "H\r\n",
+                                      [](const ScratchDir &d, Shell &) {
+                                        fs::remove(d.path() / "vars/handler.txt");
+                                        fs::create_symlink("../ai_fixed.obj", d.path() / "vars/handler.txt");
+                                      },
+                                      1, "tarvello: ai_fixed.obj is the same file as vars/handler.txt\n",
+                                      kAbsent},
+                      EnvironmentCase{"OutputLinksToAMissingTable", "H\r\n",
+                                      [](const ScratchDir &d, Shell &) {
+                                        fs::remove(d.path() / "vars/handler.txt");
+                                        fs::create_symlink("vars/handler.txt", d.path() / "ai_fixed.obj");
+                                      },
+                                      1, "tarvello: cannot replace ai_fixed.obj: a symbolic link\n",
+                                      kNotChecked,
+                                      [](const ScratchDir &d, const testing::ToolRun &) {
+                                        EXPECT_FALSE(fs::exists(d.path() / "vars/handler.txt"));
+                                      }},
+                      // The output becomes a link to the listing while its replacement is held up.
+                      EnvironmentCase{"OutputSwappedForALinkIsReplacedNotFollowed", "H\r\n",
+                                      [](const ScratchDir &d, Shell &s) {
+                                        d.write("ai_fixed.obj", "old");
+                                        s.setup = "(sleep 0.5; ln -sf ai.obj ai_fixed.obj) &";
+                                        s.wrapper = strace("rename:delay_enter=2000000:when=1");
+                                      },
+                                      0, "", "H\r\n\r\n"},
+                      EnvironmentCase{"FifoOutputIsRefusedUnopened", "H\r\n",
+                                      [](const ScratchDir &d, Shell &s) {
+                                        ASSERT_EQ(mkfifo((d.path() / "ai_fixed.obj").c_str(), 0644), 0);
+                                        s.wrapper = "timeout 20";
+                                      },
+                                      1, "tarvello: cannot replace ai_fixed.obj: not a regular file\n",
+                                      kNotChecked,
+                                      [](const ScratchDir &d, const testing::ToolRun &) {
+                                        EXPECT_TRUE(fs::is_fifo(d.path() / "ai_fixed.obj"));
+                                      }},
+                      EnvironmentCase{"AnswersLinkedToTheOutputKeepTheirBytes", "H\r\n",
+                                      [](const ScratchDir &d, Shell &s) {
+                                        d.write("answers.txt", "10 5\n");
+                                        fs::create_hard_link(d.path() / "answers.txt",
+                                                             d.path() / "ai_fixed.obj");
+                                        s.input = "<answers.txt";
+                                      },
+                                      0, "", "H\r\n\r\n",
+                                      [](const ScratchDir &d, const testing::ToolRun &) {
+                                        EXPECT_EQ(d.read("answers.txt"), "10 5\n");
+                                      }},
+                      EnvironmentCase{"FailedReplacementLeavesItEmpty", crlf({"H", "L1"}),
+                                      [](const ScratchDir &d, Shell &s) {
+                                        d.write("ai_fixed.obj", "old");
+                                        s.wrapper = strace("rename:error=EIO:when=2");
+                                      },
+                                      1, "tarvello: cannot replace ai_fixed.obj: Input/output error\n", ""},
+                      EnvironmentCase{"ModeIsCarriedOver", "H\r\n",
+                                      [](const ScratchDir &d, Shell &) {
+                                        d.write("ai_fixed.obj", "old");
+                                        fs::permissions(d.path() / "ai_fixed.obj", fs::perms(0640));
+                                      },
+                                      0, "", "H\r\n\r\n",
+                                      [](const ScratchDir &d, const testing::ToolRun &) {
+                                        EXPECT_EQ(fs::status(d.path() / "ai_fixed.obj").permissions(),
+                                                  fs::perms(0640));
+                                      }},
+                      EnvironmentCase{"StdoutAppendsToTheListing", "H\r\n",
+                                      [](const ScratchDir &, Shell &s) { s.output = ">>ai.obj"; }, 1,
+                                      "tarvello: standard output is the same file as ai.obj\n", kAbsent},
+                      EnvironmentCase{
+                          "StderrIsATable", "H\r\n",
+                          [](const ScratchDir &, Shell &s) { s.error = "2>vars/handler.txt"; }, 1, "",
+                          kAbsent,
+                          [](const ScratchDir &d, const testing::ToolRun &run) {
+                            EXPECT_EQ(run.out,
+                                      "tarvello: standard error is the same file as vars/handler.txt\n");
+                            EXPECT_EQ(d.read("vars/handler.txt"), "");
+                          }},
+                      EnvironmentCase{"ShortReadsAreNoEnd", crlf({"H", "\thandler 0x03 OnOpen"}),
+                                      [](const ScratchDir &d, Shell &s) {
+                                        d.write("vars/handler.txt", kLongHandlers);
+                                        s.wrapper = "ASAN_OPTIONS=verify_asan_link_order=0 "
+                                                    "LD_PRELOAD=" TARVELLO_SHORT_READS;
+                                      },
+                                      0, "", crlf({"H", "\thandler 0x2A OnOpen", ""})},
+                      EnvironmentCase{"TerminatedMidRunLeavesItEmpty", listing_of(40000, "L1"),
+                                      [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "TERM"); }, 143,
+                                      "", ""},
+                      EnvironmentCase{"InterruptedMidRunLeavesItEmpty", listing_of(40000, "L1"),
+                                      [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "INT"); }, 130, "",
+                                      ""},
+                      EnvironmentCase{"QuitMidRunLeavesItEmpty", listing_of(40000, "L1"),
+                                      [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "QUIT"); }, 131,
+                                      "", ""},
+                      EnvironmentCase{"KilledMidRunLeavesItEmpty", listing_of(40000, "L1"),
+                                      [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "KILL"); }, 137,
+                                      "", "", [](const ScratchDir &, const testing::ToolRun &) {}, 1},
+                      // The reader starts late, so the pipe fills and a write finds it full.
+                      EnvironmentCase{"NonBlockingStdoutIsWaitedOn", listing_of(30000, "L1"),
+                                      [](const ScratchDir &, Shell &s) {
+                                        s.wrapper = TARVELLO_NONBLOCKING;
+                                        s.output = "| (sleep 1; cat)";
+                                      },
+                                      0, "", listing_of(30000, "L11") + "\r\n"},
+                      EnvironmentCase{"OutputLockedByAnotherProgram", "H\r\n",
+                                      [](const ScratchDir &d, Shell &s) {
+                                        d.write("ai_fixed.obj", "old");
+                                        s.wrapper = "flock ai_fixed.obj";
+                                      },
+                                      0, "", "H\r\n\r\n"},
+                      EnvironmentCase{"TooManyOpenFilesAtTheCheck", crlf({"H", "L1"}),
+                                      [](const ScratchDir &, Shell &s) {
+                                        s.wrapper = strace("openat:error=EMFILE:when=1", "vars/handler.txt");
+                                      },
+                                      1, "tarvello: cannot read vars/handler.txt: Too many open files\n", ""},
+                      EnvironmentCase{"SmallStack", crlf({"H", kCall}),
+                                      [](const ScratchDir &, Shell &s) { s.setup = "ulimit -s 128;"; }, 0, "",
+                                      crlf({"H", kCallFixed, ""})},
+                      EnvironmentCase{"StdinClosedWithoutDevNull", listing_of(25000, "7"),
+                                      [](const ScratchDir &, Shell &s) {
+                                        s.input = "<&-";
+                                        s.wrapper = strace("openat:error=ENOENT", "/dev/null");
+                                      },
+                                      1, "tarvello: standard input ended before a number was given\n", ""},
+                      EnvironmentCase{"InterruptedCallsAreRetried", crlf({"H", kCall, "L1"}),
+                                      [](const ScratchDir &, Shell &s) {
+                                        s.output = ">screen.txt";
+                                        s.wrapper = strace("read:error=EINTR:when=1..3", "ai.obj") +
+                                                    " -P screen.txt -e inject=write:error=EINTR:when=1..3";
+                                      },
+                                      0, "", crlf({"H", kCallFixed, "L11", ""})}),
+    [](const auto &info) { return info.param.name; });
 
 TEST(PosixMessages, ShowAFoldersControlBytesAsQuestionMarks) {
   const ScratchDir dir;
-  const std::string folder = "a\x1b]0;title\x07\nb\xc2\x9b" "2J";
+  const std::string folder = "a\x1b]0;title\x07\nb\xc2\x9b"
+                             "2J";
   fs::create_directory(dir.path() / folder);
   Shell shell;
   shell.setup = "cd a*J &&";

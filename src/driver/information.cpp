@@ -26,7 +26,7 @@ std::string help() {
          "\n"
          "Files:\n"
          "  ai.obj          the listing, read and never changed\n"
-         "  ai_fixed.obj    the rewritten listing, created or emptied\n"
+         "  ai_fixed.obj    the rewritten listing, replaced whole at the start and the end\n"
          "  " +
          path("vars/*.txt") +
          "      the four reference tables, read\n"

@@ -96,7 +96,8 @@ template <typename Inputs> void refuse_shared_streams(const Inputs &ins) {
   const auto out = run_file(platform::file_id(platform::kStdout), ins, output);
   const auto err = run_file(platform::file_id(platform::kStderr), ins, output);
   if (err) {
-    throw Fatal(message::same_file("standard error", *err), out ? Fatal::Shown::nowhere : Fatal::Shown::on_stdout);
+    throw Fatal(message::same_file("standard error", *err),
+                out ? Fatal::Shown::nowhere : Fatal::Shown::on_stdout);
   }
   if (out) {
     throw Fatal(message::same_file("standard output", *out));

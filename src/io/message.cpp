@@ -56,7 +56,8 @@ std::string printable(std::string_view text) {
   shown.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto byte = static_cast<unsigned char>(text[i]);
-    const bool c1 = byte == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
+    const bool c1 =
+        byte == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
     i += c1 ? 1 : 0;
     shown += byte < 0x20 || byte == 0x7F || c1 ? '?' : text[i];
   }
