@@ -89,8 +89,10 @@ int new_files_left(const ScratchDir &dir) {
   int count = 0;
   for (const auto &entry : fs::directory_iterator(dir.path())) {
     const std::string name = entry.path().filename().string();
-    count += name.rfind("ai_fixed.obj.", 0) == 0 && name.size() > 18 &&
-             name.compare(name.size() - 5, 5, ".part") == 0;
+    if (name.rfind("ai_fixed.obj.", 0) == 0 && name.size() > 18 &&
+        name.compare(name.size() - 5, 5, ".part") == 0) {
+      ++count;
+    }
   }
   return count;
 }
