@@ -91,6 +91,7 @@ void run_floor(const Floor &floor, const std::filesystem::path &dir) {
     }
   }
   must(write(1, screen.data(), screen.size()) == static_cast<ssize_t>(screen.size()));
+  must(fsync(out) == 0); // a result that must outlast a loss of power is on disk before it is whole
   must(close(in) == 0 && close(out) == 0);
   for (const int table : floor.lookups) { // a table is read until a read finds nothing more
     const int fd = open(kTables[table], O_RDONLY | O_CLOEXEC | O_NONBLOCK);

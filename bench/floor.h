@@ -18,7 +18,8 @@ struct Floor {
 /// The lookups of the listing in `dir`, found by the tool's rule order.
 Floor floor_of(const std::filesystem::path &dir, bool progress);
 
-/// In `dir`: one streaming copy of ai.obj to a scratch file; then, for each
+/// In `dir`: one streaming copy of ai.obj to a scratch file, synced to disk
+/// as a result that must outlast a loss of power is; then, for each
 /// lookup, a bare open of its table, reads until one finds nothing, and a close; and with `progress`,
 /// one progress line a line, counted in place, to standard output.
 void run_floor(const Floor &floor, const std::filesystem::path &dir);
