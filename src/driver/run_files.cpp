@@ -58,14 +58,18 @@ bool leads_to_output(const char *path) {
     return false;
   }
   const fs::path end = fs::weakly_canonical(fs::absolute(at, failed), failed);
-  return !failed && end == fs::weakly_canonical(fs::absolute(kFixed, failed), failed) && !failed;
+  if (failed) {
+    return false;
+  }
+  const fs::path output = fs::weakly_canonical(fs::absolute(kFixed, failed), failed);
+  return !failed && end == output;
 }
 
 /// ai_fixed.obj, which the run replaces, may be none of its inputs.
 template <typename Inputs> void refuse_shared_output(const Inputs &ins) {
   const FileId output = platform::file_id(kFixed);
   for (const Named &input : ins) {
-    if (output == input.id || (input.name != kListing && leads_to_output(input.name))) {
+    if (output == input.id || leads_to_output(input.name)) {
       throw Fatal(message::same_file(kFixed, input.name));
     }
   }
