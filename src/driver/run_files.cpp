@@ -66,8 +66,7 @@ bool leads_to_output(const char *path) {
 }
 
 /// ai_fixed.obj, which the run replaces, may be none of its inputs.
-template <typename Inputs> void refuse_shared_output(const Inputs &ins) {
-  const FileId output = platform::file_id(kFixed);
+template <typename Inputs> void refuse_shared_output(const Inputs &ins, const FileId &output) {
   for (const Named &input : ins) {
     if (output == input.id || leads_to_output(input.name)) {
       throw Fatal(message::same_file(kFixed, input.name));
@@ -95,8 +94,7 @@ void refuse_unreplaceable(const NameFacts &at) {
 
 /// Nothing the run prints may land in one of its files. The error line goes
 /// to the console stream that is none of them, if one is.
-template <typename Inputs> void refuse_shared_streams(const Inputs &ins) {
-  const FileId output = platform::file_id(kFixed);
+template <typename Inputs> void refuse_shared_streams(const Inputs &ins, const FileId &output) {
   const auto out = run_file(platform::file_id(platform::kStdout), ins, output);
   const auto err = run_file(platform::file_id(platform::kStderr), ins, output);
   if (err) {
@@ -123,10 +121,11 @@ void open_run_files(RunState &st, OutputFile &fixed) {
     throw Fatal(message::file_is(kListing, Cause::own(Cause::Own::utf16)));
   }
   const auto ins = inputs(st.in);
-  refuse_shared_output(ins);
+  const FileId output = platform::file_id(kFixed);
+  refuse_shared_output(ins, output);
   const NameFacts at = platform::examine_name(kFixed);
   refuse_unreplaceable(at);
-  refuse_shared_streams(ins);
+  refuse_shared_streams(ins, output);
   fixed.empty_target(at);
 }
 

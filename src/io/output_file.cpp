@@ -20,7 +20,7 @@ OutputFile::~OutputFile() { abandon(); }
 
 void OutputFile::empty_target(const platform::NameFacts &old) {
   old_ = old;
-  create();
+  start();
   close();
   put_in_place();
   // Else a loss of power could bring back an earlier result, which might pass for this run's.
@@ -30,8 +30,6 @@ void OutputFile::empty_target(const platform::NameFacts &old) {
     }
   }
 }
-
-void OutputFile::start() { create(); }
 
 void OutputFile::write(std::string_view bytes) {
   if (const int err = platform::write_all(fd_, bytes); err != 0) {
@@ -47,7 +45,7 @@ void OutputFile::commit() {
   put_in_place();
 }
 
-void OutputFile::create() {
+void OutputFile::start() {
   const std::string stem = std::string(target_) + "." + std::to_string(platform::process_id());
   int err = 0;
   for (int n = 0; n < kNames; ++n) {

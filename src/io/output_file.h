@@ -30,7 +30,8 @@ public:
   /// over what the platform keeps of `old`, what stands there now. Throws
   /// Fatal, with the target as it was.
   void empty_target(const platform::NameFacts &old);
-  /// Makes the new file that write() fills. Throws Fatal.
+  /// Makes the new file that write() fills, removed by a stop until it is
+  /// put in place. Throws Fatal.
   void start();
   void write(std::string_view bytes) override;
   /// Puts the new file, synced and closed, in the target's place. Throws
@@ -38,7 +39,6 @@ public:
   void commit();
 
 private:
-  void create();
   void close();
   void put_in_place();
   [[noreturn]] void fail(std::string_view verb, int err);
