@@ -18,7 +18,7 @@ class ReadNumber : public ::testing::TestWithParam<NumberCase> {};
 
 TEST_P(ReadNumber, ReadsLikeAtoiAndRefusesOverflow) {
   const NumberCase &c = GetParam();
-  EXPECT_EQ(read_number(c.text), c.expected) << "text: '" << c.text << "'";
+  EXPECT_EQ(read_number(c.text).value, c.expected) << "text: '" << c.text << "'";
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,5 +1,6 @@
 #include "driver/conversion.h"
 #include "driver/rule_choice.h"
+#include "io/byte_scan.h"
 #include "io/fatal.h"
 
 #include <gtest/gtest.h>
@@ -20,8 +21,8 @@ std::string rewritten(const std::string &line, std::int32_t Lx, std::int32_t Sx)
     RunState st(listing);
     st.Lx = Lx;
     st.Sx = Sx;
-    st.s = line;
-    rewrite_line(st);
+    const std::string padded = line + std::string(byte_scan::kWidth, '\n'); // as a listing's next lines
+    rewrite_line(st, std::string_view(padded).substr(0, line.size()));
   }
   return listing.text;
 }
@@ -103,10 +104,17 @@ struct ChoiceCase {
   Rule rule;
 };
 
+/// The rule for `line` as a listing holds it, followed by `after`, which the
+/// choice may read but must disregard.
+Rule chosen(const std::string &line, const std::string &after = "\r\n") {
+  const std::string block = line + after + std::string(byte_scan::kWidth, '\n');
+  return choose_rule(std::string_view(block).substr(0, line.size()));
+}
+
 class ChooseRule : public ::testing::TestWithParam<ChoiceCase> {};
 
 TEST_P(ChooseRule, FindsEveryTestTextInOnePass) {
-  EXPECT_EQ(choose_rule(GetParam().line), GetParam().rule) << "line: '" << GetParam().line << "'";
+  EXPECT_EQ(chosen(GetParam().line), GetParam().rule) << "line: '" << GetParam().line << "'";
 }
 
 // Texts at the very end, cut short, doubled letters before them, and a later text of an earlier rule.
@@ -132,9 +140,16 @@ INSTANTIATE_TEST_SUITE_P(
                       ChoiceCase{"\tfetch_id\t// x", Rule::copy}, ChoiceCase{"Ljump\tL0", Rule::label_entry},
                       ChoiceCase{"\tjump\tL0 push_string", Rule::string_operand}));
 
-TEST(ChooseRule, TakesEveryTestTextOfTheTable) {
+// Each text ends its line at every place across two vector steps; cut one
+// byte short, with that byte just past the line, it chooses nothing.
+TEST(ChooseRule, FindsEachTextAtEveryPlaceNearTheLineEnd) {
   for (const RuleText &t : rule_texts) {
-    EXPECT_EQ(choose_rule("\t" + std::string(t.text) + "x"), t.rule) << "text: '" << t.text << "'";
+    for (std::size_t before = 0; before <= 2 * byte_scan::kWidth; ++before) {
+      const std::string line = std::string(before, '.') + std::string(t.text);
+      EXPECT_EQ(chosen(line), t.rule) << "line: '" << line << "'";
+      EXPECT_EQ(chosen(line.substr(0, line.size() - 1), line.substr(line.size() - 1)), Rule::copy)
+          << "line: '" << line << "'";
+    }
   }
 }
 

@@ -2,7 +2,6 @@
 
 #include "driver/doubts.h"
 #include "driver/information.h"
-#include "driver/progress.h"
 #include "driver/renumber.h"
 #include "driver/rule_choice.h"
 #include "driver/run_files.h"
@@ -25,14 +24,11 @@ namespace {
 
 /// The first line is copied as it stands; every later line goes through the rules.
 void convert(RunState &st, OutBuffer &screen) {
-  ProgressLine progress;
   write_line(st, st.in.read_line());
   while (!st.in.at_end()) {
-    st.s = st.in.read_line();
-    rewrite_line(st);
-    ++st.line_count;
-    progress.next();
-    screen.put(progress.text());
+    rewrite_line(st, st.in.read_line());
+    st.line_count.next();
+    screen.put(st.line_count.text());
   }
 }
 
@@ -55,36 +51,36 @@ void run(const Console &console, OutBuffer &screen) {
 
 } // namespace
 
-void rewrite_line(RunState &st) {
-  const Rule rule = choose_rule(st.s);
+void rewrite_line(RunState &st, std::string_view line) {
+  const Rule rule = choose_rule(line);
   // A line that rules 1 to 6 take holds one of their texts, so it has a first character.
-  if (rule < Rule::label_entry && (st.s.front() == 'L' || st.s.front() == 'S')) {
-    st.doubts.note_taken_entry(st.s, rule, st.in.line_number());
+  if (rule < Rule::label_entry && (line.front() == 'L' || line.front() == 'S')) {
+    st.doubts.note_taken_entry(line, rule, st.in.line_number());
   }
   switch (rule) {
   case Rule::function:
-    return replace_reference_line(st, function_table);
+    return replace_reference_line(st, line, function_table);
   case Rule::handler:
-    return replace_reference_line(st, handler_table);
+    return replace_reference_line(st, line, handler_table);
   case Rule::push_event:
-    return replace_following_line(st, push_event_table);
+    return replace_following_line(st, line, push_event_table);
   case Rule::fetch_id:
-    return replace_following_line(st, fetch_id_table);
+    return replace_following_line(st, line, fetch_id_table);
   case Rule::label_operand:
-    return renumber_label_operand(st);
+    return renumber_label_operand(st, line);
   case Rule::string_operand:
-    return renumber_string_operand(st);
+    return renumber_string_operand(st, line);
   case Rule::label_entry:
-    return renumber_label_entry(st);
+    return renumber_label_entry(st, line);
   case Rule::string_entry:
-    return renumber_string_entry(st);
+    return renumber_string_entry(st, line);
   case Rule::near_miss:
     st.doubts.near_misses.add(st.in.line_number());
     break;
   case Rule::copy:
     break;
   }
-  write_line(st, st.s);
+  write_line(st, line);
 }
 
 namespace {

@@ -16,7 +16,8 @@ int run_conversion(int argc, const char *const *argv);
 /// The same run on the given console, with the arguments after the tool's name.
 int run_conversion(const Console &console, const std::vector<std::string_view> &args = {});
 
-/// Applies the first rule that takes the current line `st.s`, writing its output.
-void rewrite_line(RunState &st);
+/// Applies the first rule that takes `line`, the listing's current line,
+/// writing its output. The line is followed by byte_scan::kWidth readable bytes.
+void rewrite_line(RunState &st, std::string_view line);
 
 } // namespace tarvello

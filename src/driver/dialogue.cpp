@@ -1,6 +1,7 @@
 #include "driver/dialogue.h"
 
 #include "io/fatal.h"
+#include "io/line_reader.h"
 #include "io/message.h"
 #include "io/numbers.h"
 
@@ -10,8 +11,6 @@ namespace tarvello {
 
 namespace {
 
-/// Digits are taken up to a magnitude beyond either end of the range, and no further.
-constexpr std::int64_t kBeyond = std::int64_t{kMostNumber} + 2;
 /// A rejected answer is shown up to this many characters.
 constexpr std::size_t kShown = 40;
 
@@ -21,23 +20,6 @@ bool next_is(ConsoleInput &in, bool (*test)(char)) {
 }
 
 bool not_space(char c) { return !is_space(c); }
-
-void take(ConsoleInput &in, std::string &text) {
-  const char c = static_cast<char>(in.get());
-  if (text.size() <= kShown) {
-    text += c;
-  }
-}
-
-/// The rest of the rejected word completes its text; the rest of the line is discarded.
-Answer rejected(ConsoleInput &in, std::string text) {
-  while (next_is(in, not_space)) {
-    take(in, text);
-  }
-  for (int c = in.get(); c >= 0 && c != '\n'; c = in.get()) {
-  }
-  return {AnswerKind::not_a_number, 0, std::move(text)};
-}
 
 /// The answer in double quotes, every byte outside printable ASCII shown as
 /// '?' (a control byte, or part of a character the console may not show), cut
@@ -60,26 +42,20 @@ Answer read_answer(ConsoleInput &in) {
   if (in.peek() < 0) {
     return {AnswerKind::end_of_input, 0, {}};
   }
-  std::string text;
-  const bool negative = in.peek() == '-';
-  if (negative || in.peek() == '+') {
-    take(in, text);
+  std::string word; // a line's length and one more byte: no longer word is a number
+  while (next_is(in, not_space)) {
+    const char c = static_cast<char>(in.get());
+    if (word.size() <= kMaxLine) {
+      word += c;
+    }
   }
-  if (!next_is(in, is_digit)) {
-    return rejected(in, std::move(text));
-  }
-  std::int64_t magnitude = 0;
-  while (next_is(in, is_digit)) {
-    const int digit = in.peek() - '0';
-    take(in, text);
-    magnitude = std::min(magnitude * 10 + digit, kBeyond);
-  }
-  const std::int64_t value = negative ? -magnitude : magnitude;
   // Digits that run into other text, as in "1O0" or "0x10", are no number at all.
-  if (next_is(in, not_space) || value < kLeastNumber || value > kMostNumber) {
-    return rejected(in, std::move(text));
+  if (const NumberRead number = read_number(word); word.size() <= kMaxLine && number.value && number.end == word.size()) {
+    return {AnswerKind::number, *number.value, {}};
   }
-  return {AnswerKind::number, static_cast<std::int32_t>(value), {}};
+  for (int c = in.get(); c >= 0 && c != '\n'; c = in.get()) {
+  }
+  return {AnswerKind::not_a_number, 0, std::move(word)};
 }
 
 void print_banner(OutBuffer &screen) {

@@ -1,5 +1,6 @@
 #include "driver/renumber.h"
 
+#include "io/byte_scan.h"
 #include "io/fatal.h"
 #include "io/message.h"
 #include "io/numbers.h"
@@ -9,7 +10,7 @@ namespace tarvello {
 namespace {
 
 std::int32_t shifted(const RunState &st, std::string_view entry, std::int32_t offset) {
-  const auto number = read_number(entry);
+  const auto number = read_number(entry).value;
   const auto sum = number ? add_offset(*number, offset) : std::nullopt;
   if (!sum) {
     throw Fatal(message::number_out_of_range(st.in.path(), st.in.line_number()));
@@ -19,42 +20,37 @@ std::int32_t shifted(const RunState &st, std::string_view entry, std::int32_t of
 
 /// An operand line with no such letter past its first character has no
 /// operand to shift, and is kept whole rather than cut down to a bare number.
-void renumber_operand(RunState &st, char letter, std::int32_t offset) {
-  const std::size_t p = st.s.find(letter, 1);
+void renumber_operand(RunState &st, std::string_view line, char letter, std::int32_t offset) {
+  const std::size_t p = byte_scan::find(line, letter, 1);
   if (p == std::string_view::npos) {
-    write_line(st, st.s);
+    write_line(st, line);
     return;
   }
-  const std::string_view aux = st.s.substr(0, p + 1);
-  const std::string_view entry = st.s.substr(p + 1);
-  const std::int32_t number = shifted(st, entry, offset);
-  st.out.put(aux);
+  const std::int32_t number = shifted(st, line.substr(p + 1), offset);
+  st.out.put(line.substr(0, p + 1));
   st.out.put_number(number);
   st.out.end_line();
 }
 
 } // namespace
 
-void renumber_label_operand(RunState &st) { renumber_operand(st, 'L', st.Lx); }
+void renumber_label_operand(RunState &st, std::string_view line) { renumber_operand(st, line, 'L', st.Lx); }
 
-void renumber_string_operand(RunState &st) { renumber_operand(st, 'S', st.Sx); }
+void renumber_string_operand(RunState &st, std::string_view line) { renumber_operand(st, line, 'S', st.Sx); }
 
-void renumber_label_entry(RunState &st) {
-  const std::int32_t number = shifted(st, st.s.substr(1), st.Lx);
+void renumber_label_entry(RunState &st, std::string_view line) {
+  const std::int32_t number = shifted(st, line.substr(1), st.Lx);
   st.out.put("L");
   st.out.put_number(number);
   st.out.end_line();
 }
 
-void renumber_string_entry(RunState &st) {
-  const std::size_t p = st.s.find('.', 1);
-  const bool has_tail = p != std::string_view::npos;
-  const std::string_view entry = has_tail ? st.s.substr(1, p) : st.s.substr(1);
-  const std::string_view entry1 = has_tail ? st.s.substr(p) : std::string_view();
-  const std::int32_t number = shifted(st, entry, st.Sx);
+void renumber_string_entry(RunState &st, std::string_view line) {
+  const std::size_t p = byte_scan::find(line, '.', 1);
+  const std::int32_t number = shifted(st, line.substr(1), st.Sx); // the digits end at the "." anyway
   st.out.put("S");
   st.out.put_number(number);
-  st.out.put(entry1);
+  st.out.put(p == std::string_view::npos ? std::string_view() : line.substr(p));
   st.out.end_line();
 }
 

@@ -11,85 +11,124 @@ namespace tarvello {
 
 namespace {
 
-/// Whether a test text may begin with a byte: most bytes of a line need no more.
-constexpr std::array<bool, 256> kStarts = [] {
-  std::array<bool, 256> starts{};
-  for (const RuleText &t : rule_texts) {
-    starts[static_cast<unsigned char>(t.text.front())] = true;
+constexpr std::size_t kTexts = std::size(rule_texts);
+
+/// Where each text's white space stands, or npos: there a near miss differs.
+constexpr std::array<std::size_t, kTexts> kGaps = [] {
+  std::array<std::size_t, kTexts> gaps{};
+  for (std::size_t i = 0; i < kTexts; ++i) {
+    gaps[i] = rule_texts[i].text.find_first_of(" \t");
   }
-  return starts;
+  return gaps;
 }();
 
-/// The length of the shortest test text: no text begins closer to a line's end.
-constexpr std::size_t kShortest = [] {
-  std::size_t shortest = rule_texts[0].text.size();
-  for (const RuleText &t : rule_texts) {
-    shortest = std::min(shortest, t.text.size());
+/// Whether texts i and j begin with the same two bytes.
+constexpr bool same_start(std::size_t i, std::size_t j) {
+  return rule_texts[i].text.substr(0, 2) == rule_texts[j].text.substr(0, 2);
+}
+
+/// Whether text i is the first to begin with its two bytes.
+constexpr bool first_of_its_start(std::size_t i) {
+  std::size_t j = 0;
+  while (!same_start(i, j)) {
+    ++j;
   }
-  return shortest;
+  return j == i;
+}
+
+/// The first two bytes of the texts, each pair once, each byte in every place of a vector.
+struct Pair {
+  byte_scan::Bytes first;
+  byte_scan::Bytes second;
+};
+constexpr std::size_t kPairCount = [] {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < kTexts; ++i) {
+    count += first_of_its_start(i) ? 1 : 0;
+  }
+  return count;
+}();
+constexpr std::array<Pair, kPairCount> kPairs = [] {
+  std::array<Pair, kPairCount> pairs{};
+  for (std::size_t i = 0, used = 0; i < kTexts; ++i) {
+    if (first_of_its_start(i)) {
+      pairs[used++] = {byte_scan::repeat(rule_texts[i].text[0]), byte_scan::repeat(rule_texts[i].text[1])};
+    }
+  }
+  return pairs;
 }();
 
-/// Whether `text` (a literal of 8 to 16 characters) begins at `at`: two
-/// overlapping eight-byte comparisons, with no call to memcmp.
-template <std::size_t N> bool begins(const char *at, const char *end, const char (&text)[N]) {
-  constexpr std::size_t kSize = N - 1;
-  static_assert(kSize >= 8 && kSize <= 16);
-  return static_cast<std::size_t>(end - at) >= kSize && byte_scan::load8(at) == byte_scan::load8(text) &&
-         byte_scan::load8(at + kSize - 8) == byte_scan::load8(text + kSize - 8);
+/// For each byte, one bit for each text that begins with it.
+constexpr std::array<unsigned, 256> kFirsts = [] {
+  std::array<unsigned, 256> firsts{};
+  for (std::size_t i = 0; i < kTexts; ++i) {
+    firsts[static_cast<unsigned char>(rule_texts[i].text[0])] |= 1U << i;
+  }
+  return firsts;
+}();
+
+/// The first bytes of a text, up to its white space and at most eight, as a
+/// word and the mask of the bytes that count: most candidates differ there,
+/// both from the text and from its near misses.
+struct Head {
+  std::uint64_t bytes = 0;
+  std::uint64_t mask = 0;
+};
+const std::array<Head, kTexts> kHeads = [] {
+  std::array<Head, kTexts> heads{};
+  for (std::size_t i = 0; i < kTexts; ++i) {
+    const std::size_t size = std::min({rule_texts[i].text.size(), kGaps[i], std::size_t{8}});
+    std::memcpy(&heads[i].bytes, rule_texts[i].text.data(), size);
+    std::memset(&heads[i].mask, 0xff, size);
+  }
+  return heads;
+}();
+
+/// The places in the kWidth bytes at `at` where a text's first two bytes
+/// stand, but for the last place: most bytes of a line begin no text.
+byte_scan::Bytes candidates(const char *at) {
+  const byte_scan::Bytes here = byte_scan::load(at);
+  const byte_scan::Bytes after = byte_scan::next(here);
+  byte_scan::Bytes found{};
+  for (const Pair &p : kPairs) {
+    found |= (here == p.first) & (after == p.second);
+  }
+  return found;
 }
 
-/// The same for shorter texts, such as "jump L": the second byte, which rules
-/// most places out, is compared before the call.
-bool begins_short(const char *at, const char *end, std::string_view text) {
-  return static_cast<std::size_t>(end - at) >= text.size() && (text.size() < 2 || at[1] == text[1]) &&
-         std::memcmp(at, text.data(), text.size()) == 0;
+bool begins(const char *at, const char *end, std::string_view text) {
+  return static_cast<std::size_t>(end - at) >= text.size() && byte_scan::same(at, text.data(), text.size());
 }
 
-/// Whether `word`, then blanks or tabs other than `exact`, then `then` begin at
-/// `at`: a rule's text, but for its white space.
-bool near(const char *at, const char *end, std::string_view word, std::string_view exact,
-          std::string_view then) {
-  if (!begins_short(at, end, word)) {
+/// Whether `text` begins at `at` with its white space at `gap` replaced by
+/// other blanks and tabs.
+bool near(const char *at, const char *end, std::string_view text, std::size_t gap) {
+  if (gap == std::string_view::npos || !begins(at, end, text.substr(0, gap))) {
     return false;
   }
-  const char *const gap = at + word.size();
-  const char *after = gap;
+  const char *after = at + gap;
   while (after < end && (*after == ' ' || *after == '\t')) {
     ++after;
   }
-  return after > gap && std::string_view(gap, static_cast<std::size_t>(after - gap)) != exact &&
-         begins_short(after, end, then);
+  const std::string_view white(at + gap, static_cast<std::size_t>(after - at) - gap);
+  return !white.empty() && white != text.substr(gap, 1) && begins(after, end, text.substr(gap + 1));
 }
 
-/// The earliest rule of a test text that begins at `at`, Rule::near_miss for
-/// such a text with other white space, or Rule::copy. Its cases must cover
-/// every start letter of rule_texts; a test checks each text.
+/// The earliest rule of a text that begins at `at`, Rule::near_miss, or Rule::copy.
 Rule rule_at(const char *at, const char *end) {
-  switch (*at) {
-  case 'f':
-    return begins(at, end, "func_call")           ? Rule::function
-           : begins(at, end, "fetch_i\t//")       ? Rule::fetch_id
-           : near(at, end, "fetch_i", "\t", "//") ? Rule::near_miss
-                                                  : Rule::copy;
-  case 'h':
-    return begins(at, end, "handler ")    ? Rule::handler
-           : begins(at, end, "handler\t") ? Rule::near_miss
-                                          : Rule::copy;
-  case 'p':
-    return begins(at, end, "push_event\t//")         ? Rule::push_event
-           : begins(at, end, "push_string")          ? Rule::string_operand
-           : near(at, end, "push_event", "\t", "//") ? Rule::near_miss
-                                                     : Rule::copy;
-  case 'b':
-    return begins(at, end, "branch_false") || begins(at, end, "branch_true") ? Rule::label_operand
-                                                                             : Rule::copy;
-  case 'j':
-    return begins_short(at, end, "jump L")   ? Rule::label_operand
-           : near(at, end, "jump", " ", "L") ? Rule::near_miss
-                                             : Rule::copy;
-  default:
-    return Rule::copy;
+  std::uint64_t word = 0;
+  std::memcpy(&word, at, sizeof word); // bytes past the line are read, and the mask or the length rules them out
+  Rule best = Rule::copy;
+  for (unsigned texts = kFirsts[static_cast<unsigned char>(*at)]; texts != 0; texts &= texts - 1) {
+    const auto i = static_cast<std::size_t>(__builtin_ctz(texts));
+    const std::string_view text = rule_texts[i].text;
+    if ((word & kHeads[i].mask) == kHeads[i].bytes) {
+      best = std::min(best, begins(at, end, text)         ? rule_texts[i].rule
+                            : near(at, end, text, kGaps[i]) ? Rule::near_miss
+                                                            : Rule::copy);
+    }
   }
+  return best;
 }
 
 } // namespace
@@ -97,11 +136,15 @@ Rule rule_at(const char *at, const char *end) {
 Rule choose_rule(std::string_view line) {
   Rule best = Rule::copy;
   const char *const end = line.data() + line.size();
-  const char *const last = line.size() < kShortest ? line.data() : end - kShortest + 1;
-  for (const char *at = line.data(); at < last && best != Rule::function; ++at) {
-    if (kStarts[static_cast<unsigned char>(*at)]) {
-      best = std::min(best, rule_at(at, end));
-    }
+  // A step's last byte is only a second byte: the next step begins with it.
+  for (const char *at = line.data(); at + 1 < end && best != Rule::function; at += byte_scan::kWidth - 1) {
+    byte_scan::find_set(candidates(at), [&](std::size_t i) {
+      if (at + i + 1 >= end) {
+        return true; // the bytes after the line
+      }
+      best = std::min(best, rule_at(at + i, end));
+      return best == Rule::function;
+    });
   }
   if (best < Rule::label_entry || line.empty()) {
     return best;

@@ -18,13 +18,15 @@ enum class Rule {
   copy,           ///< none of the above
 };
 
-/// A text whose presence anywhere in a line chooses a rule.
+/// A text whose presence anywhere in a line chooses a rule. Where the text
+/// holds a blank or a tab, the same text with other blanks or tabs there is a
+/// near miss.
 struct RuleText {
   std::string_view text;
   Rule rule;
 };
 
-/// Every text of rules 1 to 6, which choose_rule finds in one pass.
+/// Every text of rules 1 to 6: the rule choice is made from this table alone.
 inline constexpr RuleText rule_texts[] = {
     {"func_call", Rule::function},         {"handler ", Rule::handler},
     {"push_event\t//", Rule::push_event},  {"fetch_i\t//", Rule::fetch_id},
@@ -32,8 +34,10 @@ inline constexpr RuleText rule_texts[] = {
     {"jump L", Rule::label_operand},       {"push_string", Rule::string_operand},
 };
 
-/// The first rule whose test holds for `line`. One pass over the line finds
-/// every test text at once, rather than one search of the line per text.
+/// The first rule whose test holds for `line`. One pass over the line, many
+/// bytes a step, finds the places where a text's first two bytes stand; only
+/// there are the texts compared. The byte_scan::kWidth bytes after the line
+/// are read too, and must be there, as they are for every LineReader line.
 Rule choose_rule(std::string_view line);
 
 } // namespace tarvello

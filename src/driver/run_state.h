@@ -1,6 +1,7 @@
 #pragma once
 
 #include "driver/doubts.h"
+#include "driver/progress.h"
 #include "io/line_reader.h"
 #include "io/out_buffer.h"
 #include "tables/table_status.h"
@@ -20,9 +21,8 @@ struct RunState {
   OutBuffer out; ///< the rewritten listing, ai_fixed.obj
   std::int32_t Lx = 0;
   std::int32_t Sx = 0;
-  std::string_view s; ///< the current line; it lives in `in` until the next read
-  std::string aux;    ///< scratch for a looked-up replacement line
-  std::int64_t line_count = 0;
+  std::string aux;         ///< scratch for a looked-up replacement line
+  ProgressLine line_count; ///< the passes of the main loop, kept as the progress line that shows them
   TableStatuses tables; ///< what the run learns of each reference table
   RuleDoubts doubts;    ///< lines the rules may not have handled as meant
 };

@@ -1,75 +1,113 @@
 #pragma once
 
-// Many bytes compared at once: eight in a word for the rule test of each
-// listing line, and sixteen in a vector for the key search in a table (an
-// extension of GCC and Clang, the two compilers the build knows).
+// Many bytes tested at once: the rule choice of each listing line, the key
+// search in a table and the search and count of line breaks all scan through
+// here, so the vector width is chosen in one place (an extension of GCC and
+// Clang, the two compilers the build knows). Every text scanned here is
+// followed by kWidth bytes that may be read, as a LineReader's lines are: a
+// scan loads whole vectors and disregards what lies past the text.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 namespace tarvello::byte_scan {
 
-using Bytes16 = unsigned char __attribute__((vector_size(16)));
 constexpr std::size_t kWidth = 16;
 
-inline Bytes16 load(const char *at) {
-  Bytes16 bytes;
+/// The size of every block the tool reads or writes through.
+constexpr std::size_t kBlock = std::size_t{64} * 1024;
+/// The room a block of lines takes: kWidth more than it holds, as a scan of a
+/// line may read that far past the line's end.
+constexpr std::size_t kBlockRoom = kBlock + kWidth;
+
+using Bytes = unsigned char __attribute__((vector_size(kWidth)));
+
+inline Bytes load(const char *at) {
+  Bytes bytes;
   std::memcpy(&bytes, at, kWidth);
   return bytes;
 }
 
-inline Bytes16 repeat(char c) {
-  Bytes16 bytes;
-  std::memset(&bytes, c, kWidth);
-  return bytes;
+constexpr Bytes repeat(char c) { return Bytes{} + static_cast<unsigned char>(c); }
+
+/// `bytes` one place on: each byte is the one after it, the last a zero.
+inline Bytes next(Bytes bytes) {
+  return __builtin_shufflevector(bytes, Bytes{}, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16);
 }
 
-/// Whether any byte of `flags` is set: the common answer is no, and cheap.
-inline bool any(Bytes16 flags) {
-  std::uint64_t halves[2];
-  std::memcpy(halves, &flags, kWidth);
-  return (halves[0] | halves[1]) != 0;
-}
+} // namespace tarvello::byte_scan
 
-constexpr bool kLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
+// mask(): one bit for each byte set in a comparison's result, bit i for byte
+// i. The build picks the file for the processor: one instruction on x86-64.
+#include TARVELLO_BYTE_MASK
 
-/// The place, counted in memory order, of the first byte flagged in `bits`
-/// (the top bit of each flagged byte set), which must not be 0.
-inline std::size_t first_place(std::uint64_t bits) {
-  return static_cast<std::size_t>(kLittleEndian ? __builtin_ctzll(bits) : __builtin_clzll(bits)) / 8;
-}
+namespace tarvello::byte_scan {
 
-/// Clears the flag of the byte at `place`, counted in memory order.
-inline std::uint64_t clear_place(std::uint64_t bits, std::size_t place) {
-  return bits & ~(std::uint64_t{0x80} << (kLittleEndian ? place * 8 : 56 - place * 8));
-}
+inline bool any(Bytes comparison) { return mask(comparison) != 0; }
 
-/// Calls `visit` with the place of each byte of `flags` that is set (a
-/// comparison's 0xff), in order, until it returns true; returns whether one did.
-template <typename Visit> bool find_set(Bytes16 flags, Visit visit) {
-  if (!any(flags)) {
-    return false;
-  }
-  std::uint64_t halves[2];
-  std::memcpy(halves, &flags, kWidth);
-  for (std::size_t half = 0; half < 2; ++half) {
-    for (std::uint64_t bits = halves[half] & 0x8080808080808080U; bits != 0;) {
-      const std::size_t place = first_place(bits);
-      if (visit(half * 8 + place)) {
-        return true;
-      }
-      bits = clear_place(bits, place);
+inline std::size_t count(Bytes comparison) { return static_cast<std::size_t>(__builtin_popcount(mask(comparison))); }
+
+/// Calls `visit` with the place of each byte set in `comparison`, in memory
+/// order, until it returns true; returns whether one did.
+template <typename Visit> bool find_set(Bytes comparison, Visit visit) {
+  for (std::uint32_t bits = mask(comparison); bits != 0; bits &= bits - 1) {
+    if (visit(static_cast<std::size_t>(__builtin_ctz(bits)))) {
+      return true;
     }
   }
   return false;
 }
 
-/// Eight bytes of text as one word, in memory order.
-inline std::uint64_t load8(const char *at) {
-  std::uint64_t word;
-  std::memcpy(&word, at, sizeof word);
-  return word;
+/// Whether the `size` bytes at `a` and `b` are equal: a few overlapping word
+/// comparisons and no call, as most candidates differ in their first bytes.
+inline bool same(const char *a, const char *b, std::size_t size) {
+  const auto word = [](const char *at, auto kind) {
+    decltype(kind) w;
+    std::memcpy(&w, at, sizeof w);
+    return w;
+  };
+  if (size < 4) {
+    return size == 0 || (a[0] == b[0] && a[size / 2] == b[size / 2] && a[size - 1] == b[size - 1]);
+  }
+  if (size < 8) {
+    return word(a, std::uint32_t{}) == word(b, std::uint32_t{}) &&
+           word(a + size - 4, std::uint32_t{}) == word(b + size - 4, std::uint32_t{});
+  }
+  for (std::size_t i = 0; i + 8 < size; i += 8) {
+    if (word(a + i, std::uint64_t{}) != word(b + i, std::uint64_t{})) {
+      return false;
+    }
+  }
+  return word(a + size - 8, std::uint64_t{}) == word(b + size - 8, std::uint64_t{});
+}
+
+/// The number of `c` in `text`.
+inline std::size_t count_of(std::string_view text, char c) {
+  constexpr Bytes kPlaces = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+  std::size_t found = 0;
+  std::size_t at = 0;
+  for (; at + kWidth <= text.size(); at += kWidth) {
+    found += count(load(text.data() + at) == repeat(c));
+  }
+  const Bytes inside = kPlaces < repeat(static_cast<char>(text.size() - at));
+  return found + count((load(text.data() + at) == repeat(c)) & inside);
+}
+
+/// The place of the first `c` in the kWidth bytes at `at`, or kWidth.
+inline std::size_t first_of(const char *at, char c) {
+  return static_cast<std::size_t>(__builtin_ctz(mask(load(at) == repeat(c)) | 1U << kWidth));
+}
+
+/// The place of the first `c` in `text` at `from` or later, or npos.
+inline std::size_t find(std::string_view text, char c, std::size_t from = 0) {
+  for (std::size_t at = from; at < text.size(); at += kWidth) {
+    if (const std::size_t found = at + first_of(text.data() + at, c); found < at + kWidth) {
+      return found < text.size() ? found : std::string_view::npos;
+    }
+  }
+  return std::string_view::npos;
 }
 
 } // namespace tarvello::byte_scan

@@ -9,7 +9,8 @@
 
 namespace tarvello {
 
-LineReader::LineReader() : owned_(new char[kBlock]), buffer_(owned_.get()) {}
+/// The block is zeroed once, so the bytes a scan reads past a line are never unset.
+LineReader::LineReader() : owned_(new char[byte_scan::kBlockRoom]()), buffer_(owned_.get()) {}
 
 LineReader::~LineReader() {
   if (fd_ >= 0) {
@@ -28,44 +29,47 @@ Cause LineReader::open(const char *path, ReadMode mode) {
 
 std::string_view LineReader::read_line_slowly() {
   for (;;) {
-    std::string_view rest(buffer_ + begin_, end_ - begin_);
+    std::string_view rest = pending();
     const std::size_t lf = rest.find('\n');
     if (lf != std::string_view::npos) {
+      const std::string_view line = rest.substr(0, lf > 0 && rest[lf - 1] == '\r' ? lf - 1 : lf);
+      check_length(line);
       begin_ += lf + 1;
-      std::string_view line = rest.substr(0, lf);
-      if (!line.empty() && line.back() == '\r') {
-        line.remove_suffix(1);
-      }
-      return take(line);
+      ++line_number_;
+      return line;
     }
     if (exhausted_ || rest.size() > kMaxLine + 1) {
       if (error_.failed()) {
         throw ReadFailure(message::cannot("read", path_, error_));
       }
+      check_length(rest);
       begin_ = end_;
       at_end_ = true;
-      return take(rest);
+      ++line_number_;
+      return rest;
     }
     fill();
   }
 }
 
-void LineReader::skip_lines(std::size_t size) {
-  if (uncounted_end_ != begin_) { // lines were taken since the last skip
-    count_skipped();
-    uncounted_ = begin_;
+void LineReader::check_length(std::string_view line) const {
+  if (line.size() > kMaxLine) {
+    throw Fatal(message::line_too_long(path_, line_number() + 1));
   }
-  begin_ += size;
-  uncounted_end_ = begin_;
 }
 
-long LineReader::line_number() const {
-  return line_number_ + static_cast<long>(std::count(buffer_ + uncounted_, buffer_ + uncounted_end_, '\n'));
-}
-
-void LineReader::count_skipped() {
-  line_number_ = line_number();
-  uncounted_ = uncounted_end_ = 0;
+long LineReader::breaks_before(std::uint64_t size) const {
+  LineReader file;
+  long breaks = 0;
+  if (!file.open(path_, ReadMode::table).failed()) {
+    do {
+      const std::string_view part = file.pending().substr(0, size);
+      breaks += static_cast<long>(byte_scan::count_of(part, '\n'));
+      size -= part.size();
+      file.begin_ = file.end_;
+    } while (size > 0 && file.read_more());
+  }
+  return breaks;
 }
 
 bool LineReader::read_more() {
@@ -82,16 +86,8 @@ std::string_view LineReader::start(std::size_t size) {
   return pending().substr(0, size);
 }
 
-std::string_view LineReader::take(std::string_view line) {
-  if (line.size() > kMaxLine) {
-    throw Fatal(message::line_too_long(path_, line_number() + 1));
-  }
-  ++line_number_;
-  return line;
-}
-
 void LineReader::fill() {
-  count_skipped(); // the block moves
+  offset_ += begin_;
   std::memmove(buffer_, buffer_ + begin_, end_ - begin_);
   end_ -= begin_;
   begin_ = 0;

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "io/byte_scan.h"
 #include "io/message.h"
 #include "platform/platform.h"
 
 #include <cstddef>
-#include <cstring>
+#include <cstdint>
 #include <memory>
 #include <string_view>
 
@@ -20,18 +21,18 @@ enum class ReadMode {
   table,  ///< a table checked to be a regular file: the open never waits
 };
 
-/// The size of the block a LineReader reads through.
-constexpr std::size_t kBlock = std::size_t{64} * 1024;
+using byte_scan::kBlock;
 
 /// Reads a CR LF text file line by line through one large block, so a line
-/// costs a memchr and no allocation. A line ends at LF; a CR directly before
-/// that LF is dropped, any other CR belongs to the line.
+/// costs a vector search and no allocation. A line ends at LF; a CR directly
+/// before that LF is dropped, any other CR belongs to the line. Every line it
+/// gives is followed by byte_scan::kWidth bytes that may be read.
 class LineReader {
 public:
   /// A reader with a block of its own, on the heap, not the stack.
   LineReader();
-  /// A reader that reads through `block`, kBlock bytes that outlive it, so a
-  /// reader made for each lookup allocates nothing.
+  /// A reader that reads through `block`, byte_scan::kBlockRoom bytes that
+  /// outlive it, so a reader made for each lookup allocates nothing.
   explicit LineReader(char *block) : buffer_(block) {}
   ~LineReader();
   LineReader(const LineReader &) = delete;
@@ -47,22 +48,29 @@ public:
   std::string_view read_line() {
     // The usual line lies whole in the block and is short enough: inline.
     const char *const begin = buffer_ + begin_;
-    const auto *lf = static_cast<const char *>(std::memchr(begin, '\n', end_ - begin_));
-    if (lf == nullptr || static_cast<std::size_t>(lf - begin) > kMaxLine) {
+    std::size_t lf = byte_scan::first_of(begin, '\n');
+    for (std::size_t at = 0; lf == at + byte_scan::kWidth && lf < end_ - begin_ && lf <= kMaxLine; lf += at) {
+      at = lf;
+      lf = byte_scan::first_of(begin + at, '\n');
+    }
+    if (lf >= end_ - begin_ || lf > kMaxLine) {
       return read_line_slowly();
     }
-    begin_ += static_cast<std::size_t>(lf - begin) + 1;
+    begin_ += lf + 1;
     ++line_number_;
-    return {begin, static_cast<std::size_t>(lf - begin) - (lf > begin && lf[-1] == '\r' ? 1 : 0)};
+    return {begin, lf - (lf > 0 && begin[lf - 1] == '\r' ? 1 : 0)};
   }
 
   /// What has been read but not yet taken as lines, valid until the next
   /// call. A scan may search it whole rather than line by line.
   std::string_view pending() const { return {buffer_ + begin_, end_ - begin_}; }
   /// Takes the first `size` pending bytes, which hold whole lines, as read.
-  /// They are counted only when a line number is asked for or the block is
-  /// refilled, so a scan that finds its line early counts nothing.
-  void skip_lines(std::size_t size);
+  /// They are not counted: a line number asked for later counts the file's
+  /// line breaks from its start, so a scan that errs nowhere counts nothing.
+  void skip_lines(std::size_t size) {
+    begin_ += size;
+    skipped_ = true;
+  }
   /// Reads more after what is pending. False when nothing more can come: the
   /// file's end, or a failed read, which the next read_line reports.
   bool read_more();
@@ -75,7 +83,7 @@ public:
 
   bool at_end() const { return at_end_; }
   /// The number of lines read so far, counting from 1.
-  long line_number() const;
+  long line_number() const { return skipped_ ? breaks_before(offset_ + begin_) : line_number_; }
   const char *path() const { return path_; }
   platform::FileId id() const { return platform::file_id(fd_); }
 
@@ -83,10 +91,10 @@ private:
   /// read_line for a line that needs more of the file, ends it, or is too long.
   std::string_view read_line_slowly();
   void fill();
-  /// Counts the skipped lines into line_number_.
-  void count_skipped();
-  /// Counts `line` as read, refusing one over kMaxLine characters.
-  std::string_view take(std::string_view line);
+  /// Refuses `line`, which is to be taken next, if it has over kMaxLine characters.
+  void check_length(std::string_view line) const;
+  /// The line breaks in the file's first `size` bytes, read again from its start.
+  long breaks_before(std::uint64_t size) const;
 
   std::unique_ptr<char[]> owned_; ///< the block, when the reader has its own
   char *buffer_;                  ///< left uninitialised: a lookup opens a reader each time
@@ -97,9 +105,9 @@ private:
   bool exhausted_ = false;
   bool at_end_ = false;
   Cause error_;
-  long line_number_ = 0;      ///< lines taken, but for those skipped and not yet counted
-  std::size_t uncounted_ = 0; ///< skipped lines not yet counted lie in [uncounted_, uncounted_end_)
-  std::size_t uncounted_end_ = 0;
+  long line_number_ = 0;     ///< lines taken, while none is skipped
+  bool skipped_ = false;     ///< lines were skipped, and not counted
+  std::uint64_t offset_ = 0; ///< where in the file the block begins
 };
 
 } // namespace tarvello

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -11,10 +12,16 @@ namespace tarvello {
 constexpr std::int32_t kLeastNumber = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t kMostNumber = std::numeric_limits<std::int32_t>::max();
 
+/// A number read from the front of a text.
+struct NumberRead {
+  std::optional<std::int32_t> value; ///< nothing when it lies outside the signed 32-bit range
+  std::size_t end = 0;               ///< where its digits end in the text; 0 when it has none
+};
+
 /// Reads a number as atoi does: white space, one optional sign, then decimal
-/// digits up to the first other character; no digits read as 0. Returns
-/// nothing when the number lies outside the signed 32-bit range.
-std::optional<std::int32_t> read_number(std::string_view text);
+/// digits up to the first other character; no digits read as 0. The listing
+/// and the answers are both read with it.
+NumberRead read_number(std::string_view text);
 
 /// `number` + `offset`, or nothing when the sum leaves the signed 32-bit range.
 std::optional<std::int32_t> add_offset(std::int32_t number, std::int32_t offset);

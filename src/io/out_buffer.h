@@ -1,8 +1,11 @@
 #pragma once
 
+#include "io/byte_scan.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -41,25 +44,44 @@ public:
   OutBuffer(const OutBuffer &) = delete;
   OutBuffer &operator=(const OutBuffer &) = delete;
 
-  /// Adds `text`; inline, as a line costs a few of these.
+  /// Adds `text`; inline, as a line costs a few of these. Text of 4 to 32
+  /// bytes, as most is, is copied as two overlapping pieces, with no call.
   void put(std::string_view text) {
-    if (text.size() <= kSize - used_) {
-      std::copy(text.begin(), text.end(), buffer_.get() + used_); // empty text too
-      used_ += text.size();
-    } else {
+    if (text.size() > kSize - used_) {
       put_long(text);
+      return;
+    }
+    char *const to = buffer_.get() + used_;
+    used_ += text.size();
+    if (text.size() > 16 && text.size() <= 32) {
+      copy_ends<16>(to, text);
+    } else if (text.size() >= 8 && text.size() <= 16) {
+      copy_ends<8>(to, text);
+    } else if (text.size() >= 4 && text.size() < 8) {
+      copy_ends<4>(to, text);
+    } else {
+      std::copy(text.begin(), text.end(), to); // empty text too
     }
   }
   /// Adds `number` in decimal, written in place.
-  void put_number(std::int64_t number);
+  void put_number(std::int32_t number);
   /// Ends a listing line, which is always CR LF.
   void end_line() { put("\r\n"); }
   void flush();
 
 private:
   void put_long(std::string_view text);
+  /// Copies `text`, of N to 2N bytes, as its first N and its last N.
+  template <std::size_t N> static void copy_ends(char *to, std::string_view text) {
+    char first[N];
+    char last[N];
+    std::memcpy(first, text.data(), N);
+    std::memcpy(last, text.data() + text.size() - N, N);
+    std::memcpy(to, first, N);
+    std::memcpy(to + text.size() - N, last, N);
+  }
 
-  static constexpr std::size_t kSize = std::size_t{64} * 1024;
+  static constexpr std::size_t kSize = byte_scan::kBlock;
   Sink &sink_;
   std::size_t used_ = 0;
   std::unique_ptr<char[]> buffer_; ///< on the heap: the stack may be small

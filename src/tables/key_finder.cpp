@@ -1,16 +1,14 @@
 #include "tables/key_finder.h"
 
 #include "io/byte_scan.h"
-#include "tables/wide_scan.h"
 
 #include <array>
-#include <cstring>
 
 namespace tarvello {
 
 namespace {
 
-using byte_scan::Bytes16;
+using byte_scan::Bytes;
 using byte_scan::kWidth;
 
 /// How rare a byte tends to be in a listing: blanks and tabs are everywhere,
@@ -26,24 +24,9 @@ constexpr std::array<unsigned char, 256> kRarity = [] {
 
 unsigned char rarity(char c) { return kRarity[static_cast<unsigned char>(c)]; }
 
-/// Whether the `size` bytes at `a` and `b` are equal, eight at a time, with
-/// no call: most candidates differ within the first eight.
-bool same_bytes(const char *a, const char *b, std::size_t size) {
-  if (size < 8) {
-    return std::memcmp(a, b, size) == 0;
-  }
-  for (std::size_t i = 0; i + 8 < size; i += 8) {
-    if (byte_scan::load8(a + i) != byte_scan::load8(b + i)) {
-      return false;
-    }
-  }
-  return byte_scan::load8(a + size - 8) == byte_scan::load8(b + size - 8);
-}
-
 } // namespace
 
-KeyFinder::KeyFinder(std::string_view key, bool wide)
-    : key_(key), last_(key.empty() ? 0 : key.size() - 1), wide_(wide && wide_scan_available()) {
+KeyFinder::KeyFinder(std::string_view key) : key_(key), last_(key.empty() ? 0 : key.size() - 1) {
   for (std::size_t i = 0; i < last_; ++i) {
     if (rarity(key[i]) >= rarity(key[rare_])) {
       rare_ = i; // the last of the rarest, nearest the part that tells lines apart
@@ -53,7 +36,7 @@ KeyFinder::KeyFinder(std::string_view key, bool wide)
 
 bool KeyFinder::matches_at(std::string_view text, std::size_t at) const {
   return text[at + rare_] == key_[rare_] && text[at + last_] == key_[last_] &&
-         same_bytes(text.data() + at, key_.data(), key_.size());
+         byte_scan::same(text.data() + at, key_.data(), key_.size());
 }
 
 std::size_t KeyFinder::find(std::string_view text, std::size_t from) const {
@@ -64,23 +47,30 @@ std::size_t KeyFinder::find(std::string_view text, std::size_t from) const {
     return std::string_view::npos;
   }
   const std::size_t last_start = text.size() - key_.size();
-  const Bytes16 rare = byte_scan::repeat(key_[rare_]);
-  const Bytes16 last = byte_scan::repeat(key_[last_]);
-  const auto candidates = [&](std::size_t at) -> Bytes16 {
-    return (byte_scan::load(text.data() + at + rare_) == rare) &
-           (byte_scan::load(text.data() + at + last_) == last);
+  const Bytes rare = byte_scan::repeat(key_[rare_]);
+  const Bytes last = byte_scan::repeat(key_[last_]);
+  const auto candidates = [&](std::size_t at) -> Bytes {
+    return (byte_scan::load(text.data() + at + rare_) == rare) & (byte_scan::load(text.data() + at + last_) == last);
+  };
+  std::size_t hit = 0;
+  const auto matches = [&](std::size_t at, Bytes found) {
+    return byte_scan::find_set(found, [&](std::size_t i) { return matches_at(text, hit = at + i); });
   };
   std::size_t at = from;
-  if (wide_) {
-    const WideScan wide = wide_scan(*this, text, from, last_start);
-    if (wide.found) {
-      return wide.at;
+  constexpr std::size_t kStep = 4 * kWidth; // four vectors, and one test that none holds a candidate
+  for (; at + kStep <= last_start + 1; at += kStep) {
+    const std::array<Bytes, 4> found = {candidates(at), candidates(at + kWidth), candidates(at + 2 * kWidth),
+                                        candidates(at + 3 * kWidth)};
+    if (byte_scan::any(found[0] | found[1] | found[2] | found[3])) {
+      for (std::size_t k = 0; k < found.size(); ++k) {
+        if (matches(at + k * kWidth, found[k])) {
+          return hit;
+        }
+      }
     }
-    at = wide.at;
   }
   for (; at + kWidth <= last_start + 1; at += kWidth) {
-    std::size_t hit = 0;
-    if (byte_scan::find_set(candidates(at), [&](std::size_t i) { return matches_at(text, hit = at + i); })) {
+    if (matches(at, candidates(at))) {
       return hit;
     }
   }

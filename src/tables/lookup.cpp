@@ -16,17 +16,17 @@ namespace {
 /// The block every lookup reads its table through: one for the process, not
 /// one on the stack or the heap for each lookup.
 char *table_block() {
-  static char block[kBlock];
+  static char block[byte_scan::kBlockRoom];
   return block;
 }
 
 /// Looks the current line up and counts a miss against its line number.
-bool find_replacement(RunState &st, const ReferenceTable &table) {
+bool find_replacement(RunState &st, std::string_view line, const ReferenceTable &table) {
   TableStatus &status = st.tables.of(table);
   bool found = false;
   if (!status.unreadable.failed()) {
     try {
-      found = lookup_reference(table, st.s, st.aux);
+      found = lookup_reference(table, line, st.aux);
     } catch (const ReadFailure &e) {
       throw Fatal(message::at_line(st.in.path(), st.in.line_number(), e.what()));
     }
@@ -54,15 +54,15 @@ bool lookup_reference(const ReferenceTable &table, std::string_view line, std::s
   return scan_table(file, s2, table.search_start, table.shape == TableShape::next_line, result);
 }
 
-void replace_reference_line(RunState &st, const ReferenceTable &table) {
-  write_line(st, find_replacement(st, table) ? std::string_view(st.aux) : st.s);
+void replace_reference_line(RunState &st, std::string_view line, const ReferenceTable &table) {
+  write_line(st, find_replacement(st, line, table) ? std::string_view(st.aux) : line);
 }
 
-void replace_following_line(RunState &st, const ReferenceTable &table) {
-  write_line(st, st.s);
-  const bool found = find_replacement(st, table);
-  st.s = st.in.read_line();
-  write_line(st, found ? std::string_view(st.aux) : st.s);
+void replace_following_line(RunState &st, std::string_view line, const ReferenceTable &table) {
+  write_line(st, line);
+  const bool found = find_replacement(st, line, table);
+  const std::string_view next = st.in.read_line();
+  write_line(st, found ? std::string_view(st.aux) : next);
 }
 
 } // namespace tarvello

@@ -15,16 +15,16 @@ namespace tarvello {
 /// line that is too long.
 bool lookup_reference(const ReferenceTable &table, std::string_view line, std::string &result);
 
-/// A function or handler line: replaced by its table line, or kept on a miss.
+/// A function or handler line, `line`: replaced by its table line, or kept on a miss.
 /// A miss is counted in the run's status of the table; a table that could not
 /// be read at the check misses without being opened, and one that cannot be
 /// read now ends the run with the listing line, the table and the cause.
 /// `table` is one of reference_tables.
-void replace_reference_line(RunState &st, const ReferenceTable &table);
+void replace_reference_line(RunState &st, std::string_view line, const ReferenceTable &table);
 
 /// A pushed event or fetched id: the line is kept and the listing's next line
 /// is replaced by the table line after the match. On a miss the next line is
 /// written as read. Either way the next line goes through no rule.
-void replace_following_line(RunState &st, const ReferenceTable &table);
+void replace_following_line(RunState &st, std::string_view line, const ReferenceTable &table);
 
 } // namespace tarvello
