@@ -1,7 +1,9 @@
+#include "io/byte_scan.h"
 #include "tables/key_finder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -19,9 +21,7 @@ std::string random_bytes(std::mt19937 &random, std::size_t size) {
   return bytes;
 }
 
-class KeyFinderPass : public ::testing::TestWithParam<bool> {};
-
-TEST_P(KeyFinderPass, FindsWhatAPlainSearchFinds) {
+TEST(KeyFinder, FindsWhatAPlainSearchFinds) {
   std::mt19937 random(7);
   for (int round = 0; round < 3000; ++round) {
     const std::string text = random_bytes(random, random() % 300);
@@ -32,7 +32,23 @@ TEST_P(KeyFinderPass, FindsWhatAPlainSearchFinds) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(WideAndNarrow, KeyFinderPass, ::testing::Bool());
+// Every alignment and length around the vector width, each text followed by
+// bytes it must disregard that are all line breaks.
+TEST(ByteScan, FindsAndCountsWhatAPlainSearchDoes) {
+  std::mt19937 random(11);
+  for (std::size_t align = 0; align < byte_scan::kWidth; ++align) {
+    for (std::size_t size = 0; size <= 3 * byte_scan::kWidth + 1; ++size) {
+      const std::string bytes =
+          std::string(align, '\n') + random_bytes(random, size) + std::string(byte_scan::kWidth, '\n');
+      const std::string_view text = std::string_view(bytes).substr(align, size);
+      const std::size_t from = size == 0 ? 0 : random() % size;
+      ASSERT_EQ(byte_scan::find(text, '\n', from), text.find('\n', from)) << align << " " << size;
+      ASSERT_EQ(byte_scan::count_of(text, '\n'),
+                static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')))
+          << align << " " << size;
+    }
+  }
+}
 
 } // namespace
 } // namespace tarvello

@@ -109,6 +109,9 @@ INSTANTIATE_TEST_SUITE_P(
                                  "<error>:101: line longer than 999 characters"},
                       LookupCase{"TooLongLineInTheSecondBlockNamesItsLine", function_table,
                                  after_filler(3000, {std::string(1000, 'x'), kMatch}), kCall,
+                                 "<error>:3001: line longer than 999 characters"},
+                      LookupCase{"TooLongUnendedLastLineAfterAMissNamesItsLine", function_table,
+                                 after_filler(3000, {std::string(1000, 'x')}), kCall,
                                  "<error>:3001: line longer than 999 characters"}),
     [](const auto &info) { return info.param.name; });
 

@@ -50,7 +50,8 @@ Answer read_answer(ConsoleInput &in) {
     }
   }
   // Digits that run into other text, as in "1O0" or "0x10", are no number at all.
-  if (const NumberRead number = read_number(word); word.size() <= kMaxLine && number.value && number.end == word.size()) {
+  if (const NumberRead number = read_number(word);
+      word.size() <= kMaxLine && number.value && number.end == word.size()) {
     return {AnswerKind::number, *number.value, {}};
   }
   for (int c = in.get(); c >= 0 && c != '\n'; c = in.get()) {

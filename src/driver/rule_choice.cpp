@@ -22,18 +22,13 @@ constexpr std::array<std::size_t, kTexts> kGaps = [] {
   return gaps;
 }();
 
-/// Whether texts i and j begin with the same two bytes.
-constexpr bool same_start(std::size_t i, std::size_t j) {
-  return rule_texts[i].text.substr(0, 2) == rule_texts[j].text.substr(0, 2);
-}
-
-/// Whether text i is the first to begin with its two bytes.
-constexpr bool first_of_its_start(std::size_t i) {
+/// Whether an earlier text begins with the same two bytes as text i.
+constexpr bool start_repeats(std::size_t i) {
   std::size_t j = 0;
-  while (!same_start(i, j)) {
+  while (rule_texts[j].text.substr(0, 2) != rule_texts[i].text.substr(0, 2)) {
     ++j;
   }
-  return j == i;
+  return j < i;
 }
 
 /// The first two bytes of the texts, each pair once, each byte in every place of a vector.
@@ -41,17 +36,17 @@ struct Pair {
   byte_scan::Bytes first;
   byte_scan::Bytes second;
 };
-constexpr std::size_t kPairCount = [] {
-  std::size_t count = 0;
+constexpr std::size_t kPairCount = kTexts - [] {
+  std::size_t repeats = 0;
   for (std::size_t i = 0; i < kTexts; ++i) {
-    count += first_of_its_start(i) ? 1 : 0;
+    repeats += start_repeats(i) ? 1 : 0;
   }
-  return count;
+  return repeats;
 }();
 constexpr std::array<Pair, kPairCount> kPairs = [] {
   std::array<Pair, kPairCount> pairs{};
   for (std::size_t i = 0, used = 0; i < kTexts; ++i) {
-    if (first_of_its_start(i)) {
+    if (!start_repeats(i)) {
       pairs[used++] = {byte_scan::repeat(rule_texts[i].text[0]), byte_scan::repeat(rule_texts[i].text[1])};
     }
   }
@@ -117,13 +112,14 @@ bool near(const char *at, const char *end, std::string_view text, std::size_t ga
 /// The earliest rule of a text that begins at `at`, Rule::near_miss, or Rule::copy.
 Rule rule_at(const char *at, const char *end) {
   std::uint64_t word = 0;
-  std::memcpy(&word, at, sizeof word); // bytes past the line are read, and the mask or the length rules them out
+  std::memcpy(&word, at,
+              sizeof word); // bytes past the line are read, and the mask or the length rules them out
   Rule best = Rule::copy;
   for (unsigned texts = kFirsts[static_cast<unsigned char>(*at)]; texts != 0; texts &= texts - 1) {
     const auto i = static_cast<std::size_t>(__builtin_ctz(texts));
     const std::string_view text = rule_texts[i].text;
     if ((word & kHeads[i].mask) == kHeads[i].bytes) {
-      best = std::min(best, begins(at, end, text)         ? rule_texts[i].rule
+      best = std::min(best, begins(at, end, text)           ? rule_texts[i].rule
                             : near(at, end, text, kGaps[i]) ? Rule::near_miss
                                                             : Rule::copy);
     }

@@ -23,8 +23,8 @@ struct RunState {
   std::int32_t Sx = 0;
   std::string aux;         ///< scratch for a looked-up replacement line
   ProgressLine line_count; ///< the passes of the main loop, kept as the progress line that shows them
-  TableStatuses tables; ///< what the run learns of each reference table
-  RuleDoubts doubts;    ///< lines the rules may not have handled as meant
+  TableStatuses tables;    ///< what the run learns of each reference table
+  RuleDoubts doubts;       ///< lines the rules may not have handled as meant
 };
 
 /// Writes `line` to the rewritten listing, ended by CR LF.

@@ -47,7 +47,9 @@ namespace tarvello::byte_scan {
 
 inline bool any(Bytes comparison) { return mask(comparison) != 0; }
 
-inline std::size_t count(Bytes comparison) { return static_cast<std::size_t>(__builtin_popcount(mask(comparison))); }
+inline std::size_t count(Bytes comparison) {
+  return static_cast<std::size_t>(__builtin_popcount(mask(comparison)));
+}
 
 /// Calls `visit` with the place of each byte set in `comparison`, in memory
 /// order, until it returns true; returns whether one did.

@@ -55,7 +55,8 @@ void OutBuffer::put_number(std::int32_t number) {
   }
   char digits[20]; // written from the tenth place down, then copied ten at once
   char *first = digits + 10;
-  std::uint32_t rest = number < 0 ? 0U - static_cast<std::uint32_t>(number) : static_cast<std::uint32_t>(number);
+  std::uint32_t rest =
+      number < 0 ? 0U - static_cast<std::uint32_t>(number) : static_cast<std::uint32_t>(number);
   for (; rest >= 100; rest /= 100) {
     first -= 2;
     std::memcpy(first, &kTwoDigits[2 * (rest % 100)], 2);

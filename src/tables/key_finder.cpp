@@ -50,7 +50,8 @@ std::size_t KeyFinder::find(std::string_view text, std::size_t from) const {
   const Bytes rare = byte_scan::repeat(key_[rare_]);
   const Bytes last = byte_scan::repeat(key_[last_]);
   const auto candidates = [&](std::size_t at) -> Bytes {
-    return (byte_scan::load(text.data() + at + rare_) == rare) & (byte_scan::load(text.data() + at + last_) == last);
+    return (byte_scan::load(text.data() + at + rare_) == rare) &
+           (byte_scan::load(text.data() + at + last_) == last);
   };
   std::size_t hit = 0;
   const auto matches = [&](std::size_t at, Bytes found) {
