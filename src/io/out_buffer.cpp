@@ -59,10 +59,10 @@ void OutBuffer::put_number(std::int32_t number) {
       number < 0 ? 0U - static_cast<std::uint32_t>(number) : static_cast<std::uint32_t>(number);
   for (; rest >= 100; rest /= 100) {
     first -= 2;
-    std::memcpy(first, &kTwoDigits[2 * (rest % 100)], 2);
+    std::memcpy(first, &kTwoDigits[std::size_t{2} * (rest % 100)], 2);
   }
   first -= 2;
-  std::memcpy(first, &kTwoDigits[2 * rest], 2);
+  std::memcpy(first, &kTwoDigits[std::size_t{2} * rest], 2);
   first += rest < 10 ? 1 : 0; // "07" is 7
   char *at = buffer_.get() + used_;
   *at = '-';
