@@ -18,14 +18,6 @@ struct NumberRead {
   std::size_t end = 0;               ///< where its digits end in the text; 0 when it has none
 };
 
-/// Reads a number as atoi does: white space, one optional sign, then decimal
-/// digits up to the first other character; no digits read as 0. The listing
-/// and the answers are both read with it.
-NumberRead read_number(std::string_view text);
-
-/// `number` + `offset`, or nothing when the sum leaves the signed 32-bit range.
-std::optional<std::int32_t> add_offset(std::int32_t number, std::int32_t offset);
-
 /// True for the white space that atoi and the prompts skip.
 constexpr bool is_space(char c) {
   constexpr std::uint64_t kSpaces = (std::uint64_t{1} << ' ') | (std::uint64_t{1} << '\t') |
@@ -36,5 +28,38 @@ constexpr bool is_space(char c) {
 }
 
 constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+/// Reads a number as atoi does: white space, one optional sign, then decimal
+/// digits up to the first other character; no digits read as 0. The listing
+/// and the answers are both read with it. Inline: a renumbered line's
+/// number is read here, and the result needs no trip through memory.
+inline NumberRead read_number(std::string_view text) {
+  const char *at = text.data();
+  const char *const end = at + text.size();
+  while (at < end && is_space(*at)) {
+    ++at;
+  }
+  const bool negative = at < end && *at == '-';
+  at += at < end && (*at == '-' || *at == '+') ? 1 : 0;
+  const char *const digits = at;
+  while (at < end && *at == '0') {
+    ++at;
+  }
+  const char *const significant = at;
+  std::uint64_t magnitude = 0; // wraps past nineteen digits, which are out of range anyway
+  for (unsigned digit = 0; at < end && (digit = static_cast<unsigned char>(*at) - 48U) <= 9; ++at) {
+    magnitude = magnitude * 10 + digit;
+  }
+  // The one range check, where the digits end.
+  const bool fits = at - significant <= 10 && magnitude <= std::uint64_t{kMostNumber} + (negative ? 1 : 0);
+  const auto value = static_cast<std::int32_t>(negative ? 0 - magnitude : magnitude); // modulo 2^32
+  return {fits ? std::optional(value) : std::nullopt, at == digits ? 0 : static_cast<std::size_t>(at - text.data())};
+}
+
+/// `number` + `offset`, or nothing when the sum leaves the signed 32-bit range.
+inline std::optional<std::int32_t> add_offset(std::int32_t number, std::int32_t offset) {
+  const std::int64_t sum = std::int64_t{number} + offset;
+  return sum < kLeastNumber || sum > kMostNumber ? std::nullopt : std::optional(static_cast<std::int32_t>(sum));
+}
 
 } // namespace tarvello
