@@ -53,13 +53,15 @@ inline NumberRead read_number(std::string_view text) {
   // The one range check, where the digits end.
   const bool fits = at - significant <= 10 && magnitude <= std::uint64_t{kMostNumber} + (negative ? 1 : 0);
   const auto value = static_cast<std::int32_t>(negative ? 0 - magnitude : magnitude); // modulo 2^32
-  return {fits ? std::optional(value) : std::nullopt, at == digits ? 0 : static_cast<std::size_t>(at - text.data())};
+  return {fits ? std::optional(value) : std::nullopt,
+          at == digits ? 0 : static_cast<std::size_t>(at - text.data())};
 }
 
 /// `number` + `offset`, or nothing when the sum leaves the signed 32-bit range.
 inline std::optional<std::int32_t> add_offset(std::int32_t number, std::int32_t offset) {
   const std::int64_t sum = std::int64_t{number} + offset;
-  return sum < kLeastNumber || sum > kMostNumber ? std::nullopt : std::optional(static_cast<std::int32_t>(sum));
+  return sum < kLeastNumber || sum > kMostNumber ? std::nullopt
+                                                 : std::optional(static_cast<std::int32_t>(sum));
 }
 
 } // namespace tarvello
