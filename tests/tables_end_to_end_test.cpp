@@ -26,8 +26,10 @@ const std::string kNoise = "\tpush_event\t// OnNoise";
 const std::string kGuard = "\tfetch_i\t// guard_id";
 
 void write_tables(const ScratchDir &dir) {
-  dir.write_tables(crlf({"\tfunc_call\t0x0042\tSleep", kCallFixed}), crlf({kHandlerFixed}),
-                   crlf({kAlarm, "\tpush_int\t21", kLast}), crlf({kGuard, "\tpush_int\t118"}));
+  dir.write_tables(crlf({"\tfunc_call\t0x0042\tSleep", kCallFixed, "\tfunc_call\t0x0099\tRingBellLoud"}),
+                   crlf({kHandlerFixed, "\thandler 0x2C OnShutDown"}),
+                   crlf({"\tpush_event\t// OnRingOut", "\tpush_int\t7", kAlarm, "\tpush_int\t21", kLast}),
+                   crlf({kGuard, "\tpush_int\t118"}));
 }
 
 struct TableRunCase {
@@ -108,6 +110,17 @@ INSTANTIATE_TEST_SUITE_P(
             "tarvello: warning: 11 lines differ from a rule's text only in white space and were copied "
             "unchanged: ai.obj:2, ai.obj:3, ai.obj:4, ai.obj:5, ai.obj:6, ai.obj:7, ai.obj:8, "
             "ai.obj:9, ai.obj:10, ai.obj:11, and 1 more\n"},
+        TableRunCase{
+            "MatchesOnlyTheStartOfALongerName",
+            crlf({"H", "\tfunc_call\t0x0000\tRingBell", "\thandler 0x05 OnShut", "\tpush_event\t// OnRing",
+                  "L1"}),
+            crlf({"H", "\tfunc_call\t0x0099\tRingBellLoud", "\thandler 0x2C OnShutDown",
+                  "\tpush_event\t// OnRing", "\tpush_int\t7", ""}),
+            4,
+            report("function.txt", "1 reference line matched only the start of a longer name: ai.obj:2") +
+                report("handler.txt", "1 reference line matched only the start of a longer name: ai.obj:3") +
+                report("push_event.txt",
+                       "1 reference line matched only the start of a longer name: ai.obj:4")},
         TableRunCase{"FirstLineIsNotLookedUp", crlf({kCall, kCall}), crlf({kCall, kCallFixed, ""}), 2, ""}),
     [](const auto &info) { return info.param.name; });
 
@@ -126,6 +139,15 @@ TEST(TableRun, WarnsAboutEachTableThatCannotBeReadAndGoesOn) {
                                                       missing + "): ai.obj:3"));
   EXPECT_EQ(run.out, screen_after(3));
   EXPECT_EQ(dir.read("ai_fixed.obj"), crlf({"H", kCallFixed, kAlarm, "L1", ""}));
+}
+
+TEST(TableRun, TableOfOnlyAByteOrderMarkIsEmpty) {
+  const ScratchDir dir;
+  dir.write("ai.obj", crlf({"H", kHandler}));
+  write_tables(dir);
+  dir.write("vars/handler.txt", "\xEF\xBB\xBF");
+  const auto run = run_tool(dir, "10 5\n");
+  EXPECT_EQ(run.err, report("handler.txt", "1 reference line found no match and was kept: ai.obj:2"));
 }
 
 TEST(TableRun, ReadsTablesAsTheirEditorsSaveThem) {

@@ -177,6 +177,13 @@ std::string misses(std::string_view table, const LineTally &lines, const Cause &
   return text + positions(lines, listing);
 }
 
+std::string partial_names(std::string_view table, const LineTally &lines, std::string_view listing) {
+  return joined({shown(table), ": ", std::to_string(lines.count),
+                 lines.count == 1 ? " reference line" : " reference lines",
+                 " matched only the start of a longer name"}) +
+         positions(lines, listing);
+}
+
 std::string error_line(std::string_view text) { return line("", text); }
 
 void print_error(std::ostream &err, std::string_view text) { print(err, "", text); }

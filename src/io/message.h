@@ -78,6 +78,9 @@ std::string near_misses(const LineTally &lines, std::string_view listing);
 std::string misses(std::string_view table, const LineTally &lines, const Cause &unreadable,
                    std::string_view listing);
 
+/// The warning for a table's matches that continue into a longer name.
+std::string partial_names(std::string_view table, const LineTally &lines, std::string_view listing);
+
 /// "tarvello: TEXT" and its line break.
 std::string error_line(std::string_view text);
 /// Writes "tarvello: TEXT" as one line on `err`.

@@ -20,29 +20,30 @@ char *table_block() {
   return block;
 }
 
-/// Looks the current line up and counts a miss against its line number.
+/// Looks the current line up and counts a miss, or a match that continues
+/// into a longer name, against its line number.
 bool find_replacement(RunState &st, std::string_view line, const ReferenceTable &table) {
   TableStatus &status = st.tables.of(table);
-  bool found = false;
+  Match match = Match::none;
   if (!status.unreadable.failed()) {
     try {
-      found = lookup_reference(table, line, st.aux);
+      match = lookup_reference(table, line, st.aux);
     } catch (const ReadFailure &e) {
       throw Fatal(message::at_line(st.in.path(), st.in.line_number(), e.what()));
     }
   }
-  if (!found) {
-    status.misses.add(st.in.line_number());
+  if (match != Match::whole) {
+    (match == Match::none ? status.misses : status.partial_names).add(st.in.line_number());
   }
-  return found;
+  return match != Match::none;
 }
 
 } // namespace
 
-bool lookup_reference(const ReferenceTable &table, std::string_view line, std::string &result) {
+Match lookup_reference(const ReferenceTable &table, std::string_view line, std::string &result) {
   const std::string_view s2 = line.substr(std::min(table.key_cut, line.size()));
   if (s2.empty() && table.shape == TableShape::same_line) {
-    return false; // an empty key would match any long enough line: no reference at all
+    return Match::none; // an empty key would match any long enough line: no reference at all
   }
   LineReader file(table_block());
   if (const Cause cause = file.open(table.path, ReadMode::table); cause.failed()) {

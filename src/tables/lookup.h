@@ -2,6 +2,7 @@
 
 #include "driver/run_state.h"
 #include "tables/reference_table.h"
+#include "tables/table_scan.h"
 
 #include <string>
 #include <string_view>
@@ -9,11 +10,11 @@
 namespace tarvello {
 
 /// Finds the replacement for the reference line `line` in `table` and puts it
-/// in `result`. Returns false on a miss: no line matches, or the key is empty.
+/// in `result`. Returns Match::none on a miss: no line matches, or the key is empty.
 /// The table is opened, scanned from its first line and closed on every call.
 /// Throws ReadFailure when it cannot be opened or read, and Fatal for a table
 /// line that is too long.
-bool lookup_reference(const ReferenceTable &table, std::string_view line, std::string &result);
+Match lookup_reference(const ReferenceTable &table, std::string_view line, std::string &result);
 
 /// A function or handler line, `line`: replaced by its table line, or kept on a miss.
 /// A miss is counted in the run's status of the table; a table that could not

@@ -6,6 +6,7 @@
 #include "tables/key_finder.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace tarvello {
 
@@ -51,28 +52,36 @@ std::size_t text_end(std::string_view text, std::size_t start, std::size_t end) 
   return end > start && text[end - 1] == '\r' ? end - 1 : end;
 }
 
+/// A hit's line, as [start, break), and where the key ends in it.
+struct Hit {
+  std::size_t start;
+  std::size_t end;
+  std::size_t key_end;
+};
+
 /// Searches the whole lines of `lines` for a hit that lies inside one line at
-/// `search_start` or later. Returns the hit's line as [start, break), or npos.
-std::pair<std::size_t, std::size_t> find_line(std::string_view lines, const KeyFinder &finder,
-                                              std::size_t key_size, std::size_t search_start) {
+/// `search_start` or later. Returns its line, or a start of npos.
+Hit find_line(std::string_view lines, const KeyFinder &finder, std::size_t key_size, std::size_t search_start) {
   for (std::size_t from = 0;;) {
     const std::size_t at = finder.find(lines, from);
     if (at == std::string_view::npos) {
-      return {std::string_view::npos, 0};
+      return {std::string_view::npos, 0, 0};
     }
     const std::size_t start = line_start(lines, at);
     const std::size_t end = lines.find('\n', at);
     if (at - start >= search_start && at + key_size <= text_end(lines, start, end)) {
-      return {start, end};
+      return {start, end, at + key_size};
     }
     from = at + 1; // the same line may hold the key again, later
   }
 }
 
+bool is_name_byte(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; }
+
 } // namespace
 
-bool scan_table(LineReader &file, std::string_view key, std::size_t search_start, bool next_line,
-                std::string &result) {
+Match scan_table(LineReader &file, std::string_view key, std::size_t search_start, bool next_line,
+                 std::string &result) {
   const KeyFinder finder(key);
   for (;;) {
     const std::string_view pending = file.pending();
@@ -80,12 +89,12 @@ bool scan_table(LineReader &file, std::string_view key, std::size_t search_start
     if (last_break == std::string_view::npos) {
       if (pending.size() > kMaxLine + 1 || !file.read_more()) {
         file.read_line(); // the last line, never tried, or one too long: read_line decides
-        return false;
+        return Match::none;
       }
       continue;
     }
     const std::string_view lines = pending.substr(0, last_break + 1);
-    const auto [start, end] = find_line(lines, finder, key.size(), search_start);
+    const auto [start, end, key_end] = find_line(lines, finder, key.size(), search_start);
     if (start == std::string_view::npos) {
       check_lines(lines, lines.size(), file);
       file.skip_lines(lines.size());
@@ -93,13 +102,17 @@ bool scan_table(LineReader &file, std::string_view key, std::size_t search_start
       continue;
     }
     check_lines(lines, end + 1, file);
+    // A name byte after the key continues a name where the key's own last byte is one too;
+    // a pair table's key is a whole reference line, and any name byte after it continues it.
+    const bool longer = key_end < text_end(lines, start, end) && is_name_byte(lines[key_end]) &&
+                        (next_line || (!key.empty() && is_name_byte(key.back())));
     if (next_line) {
       file.skip_lines(end + 1);
       result.assign(file.read_line());
     } else {
       result.assign(lines.substr(start, text_end(lines, start, end) - start));
     }
-    return true;
+    return longer ? Match::name_start : Match::whole;
   }
 }
 

@@ -35,8 +35,11 @@ void check_table(const char *path, TableStatus &status) {
   }
   LineReader file;
   status.unreadable = file.open(path, ReadMode::table);
-  if (!status.unreadable.failed() && mark_of(file.start(kUtf8Mark.size())) == Mark::utf16) {
+  const Mark mark = status.unreadable.failed() ? Mark::none : mark_of(file.start(kUtf8Mark.size()));
+  if (mark == Mark::utf16) {
     status.unreadable = Cause::own(Cause::Own::utf16);
+  } else if (mark == Mark::utf8) {
+    file.drop_start(kUtf8Mark.size()); // a table of only the mark is empty, and has no last line
   }
   if (!status.unreadable.failed()) {
     status.unended_line = unended_last_line(file);
@@ -77,6 +80,11 @@ void report_misses(const TableStatuses &statuses, const char *listing, std::ostr
     const TableStatus &status = statuses.of(table);
     if (status.misses.count > 0) {
       message::print_warning(err, message::misses(table.path, status.misses, status.unreadable, listing));
+    }
+  }
+  for (const ReferenceTable &table : reference_tables) {
+    if (const LineTally &partial = statuses.of(table).partial_names; partial.count > 0) {
+      message::print_warning(err, message::partial_names(table.path, partial, listing));
     }
   }
 }

@@ -17,6 +17,7 @@ struct TableStatus {
   Cause unreadable;              ///< why the table could not be read at the check, if it could not
   std::int64_t unended_line = 0; ///< the number of its last line when no line break ends it
   LineTally misses;              ///< the listing lines it could not fix
+  LineTally partial_names;       ///< the listing lines fixed from a match that continues into a longer name
 };
 
 /// One status for each reference table.
@@ -41,7 +42,8 @@ private:
 void check_tables(TableStatuses &statuses, std::ostream &err);
 
 /// After a run that reached the end of `listing`: one warning on `err` for
-/// each table with misses, with their count and first positions.
+/// each table with misses, with their count and first positions, then one
+/// for each table with matches that continue into a longer name.
 void report_misses(const TableStatuses &statuses, const char *listing, std::ostream &err);
 
 } // namespace tarvello
