@@ -86,7 +86,8 @@ TEST(Options, HelpFitsThePlatform) {
   EXPECT_NE(help.find(windows ? "[--help | -h | /? | --version]" : "[--help | -h | --version]"),
             std::string::npos);
   EXPECT_NE(help.find(windows ? "vars\\function.txt" : "vars/function.txt"), std::string::npos);
-  EXPECT_NE(help.find(windows ? "Full documentation: README.txt" : "Full documentation: man tarvello"),
+  EXPECT_NE(help.find(windows ? "Full documentation: README.txt"
+                              : "Full documentation: the man page, man tarvello"),
             std::string::npos);
 }
 

@@ -247,8 +247,7 @@ std::string working_folder() {
 }
 
 HelpWords help_words() {
-  return {"Usage: tarvello [--help | -h | --version]",
-          "man tarvello, or the README that comes with the tool"};
+  return {"Usage: tarvello [--help | -h | --version]", "the man page, man tarvello, installed with the tool"};
 }
 
 ConsoleFacts console_facts() { return {}; }

@@ -136,7 +136,7 @@ std::string working_folder();
 /// How --help spells its switches and names the full documentation here.
 struct HelpWords {
   std::string_view usage;         ///< such as "Usage: tarvello [--help | -h | --version]"
-  std::string_view documentation; ///< such as "man tarvello, or the README ..."
+  std::string_view documentation; ///< where the installed manual is, such as "the man page, man tarvello"
 };
 HelpWords help_words();
 
