@@ -1,12 +1,6 @@
-# Copies the example to a scratch folder outside the source tree, runs the tool
+# Copies the example to SCRATCH, a folder of this build's own, runs the tool
 # there with fixed answers (labels from 100, strings from 50) and prints the
 # rewritten listing.
-foreach(candidate IN ITEMS "$ENV{TMPDIR}" "$ENV{TEMP}" "/tmp")
-  if(candidate AND IS_DIRECTORY "${candidate}")
-    set(SCRATCH "${candidate}/tarvello-example")
-    break()
-  endif()
-endforeach()
 file(REMOVE_RECURSE "${SCRATCH}")
 file(COPY "${EXAMPLE}/" DESTINATION "${SCRATCH}")
 file(WRITE "${SCRATCH}/answers.txt" "100\n50\n")

@@ -61,7 +61,8 @@ struct Hit {
 
 /// Searches the whole lines of `lines` for a hit that lies inside one line at
 /// `search_start` or later. Returns its line, or a start of npos.
-Hit find_line(std::string_view lines, const KeyFinder &finder, std::size_t key_size, std::size_t search_start) {
+Hit find_line(std::string_view lines, const KeyFinder &finder, std::size_t key_size,
+              std::size_t search_start) {
   for (std::size_t from = 0;;) {
     const std::size_t at = finder.find(lines, from);
     if (at == std::string_view::npos) {
