@@ -4,7 +4,6 @@
 #include "io/message.h"
 #include "platform/platform.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace tarvello {

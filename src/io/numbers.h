@@ -27,8 +27,6 @@ constexpr bool is_space(char c) {
   return byte <= ' ' && ((kSpaces >> byte) & 1U) != 0; // one test, not six: it runs on every number
 }
 
-constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
 /// Reads a number as atoi does: white space, one optional sign, then decimal
 /// digits up to the first other character; no digits read as 0. The listing
 /// and the answers are both read with it. Inline: a renumbered line's

@@ -5,7 +5,6 @@
 #include "io/message.h"
 #include "tables/key_finder.h"
 
-#include <algorithm>
 #include <cctype>
 
 namespace tarvello {

@@ -5,7 +5,6 @@
 #include "io/fatal.h"
 #include "io/line_reader.h"
 
-#include <algorithm>
 #include <filesystem>
 
 namespace tarvello {
