@@ -15,7 +15,7 @@ std::vector<std::string> answers_to(const std::string &typed) {
   TextInput in(typed);
   std::vector<std::string> seen;
   for (int i = 0; i < 10; ++i) {
-    const Answer answer = read_answer(in);
+    const Answer answer = read_answer(in, false);
     if (answer.kind == AnswerKind::end_of_input) {
       seen.emplace_back("end");
       break;
@@ -103,8 +103,22 @@ INSTANTIATE_TEST_SUITE_P(
                               "1",
                               "Q: ", "", "\"???1\"" + kRange},
                       AskCase{"TerminalRejectsDigitsRunIntoText", true, "1O0\n5\n",
-                              "Q: Q: ", "tarvello: \"1O0\"" + kRange + "\n", ""}),
+                              "Q: Q: ", "tarvello: \"1O0\"" + kRange + "\n", ""},
+                      AskCase{"TerminalAsksAgainAfterAnEmptyLine", true, " \n5\n", "Q: Q: ", "", ""},
+                      AskCase{"PipeSkipsEmptyLines", false, " \n\n5\n", "Q: ", "", ""}),
     [](const auto &info) { return info.param.name; });
+
+// After an answer ended by Enter, the next question waits for a line of its own.
+TEST(AskOffset, AnEmptyLineAfterAnAnswerAsksAgain) {
+  TextInput in("5 \n\n7\n");
+  Screen screen_sink;
+  std::ostringstream err;
+  const Console console{in, screen_sink, err, true};
+  OutBuffer screen(screen_sink);
+  EXPECT_EQ(ask_offset("Q: ", console, screen), 5);
+  EXPECT_EQ(ask_offset("Q: ", console, screen), 7);
+  EXPECT_EQ(screen_sink.text, "Q: Q: Q: ");
+}
 
 } // namespace
 } // namespace tarvello

@@ -152,11 +152,12 @@ TEST(TableRun, TableOfOnlyAByteOrderMarkIsEmpty) {
 
 TEST(TableRun, ReadsTablesAsTheirEditorsSaveThem) {
   const ScratchDir dir;
-  dir.write("ai.obj", crlf({"H", kCall, kHandler, kGuard, "\tpush_int\t0"}));
+  dir.write("ai.obj", crlf({"H", kCall, kHandler, kGuard, "\tpush_int\t0", kAlarm, "\tpush_int\t0"}));
   write_tables(dir);
   dir.write("vars/function.txt", "\xEF\xBB\xBF" + crlf({kCallFixed}));        // a UTF-8 mark
   dir.write("vars/handler.txt", "\xFF\xFE\t\0h\0\r\0\n\0"s);                  // UTF-16
-  dir.write("vars/fetch_id.txt", crlf({kGuard, "\tpush_int\t118"}) + "last"); // no line break at its end
+  dir.write("vars/fetch_id.txt", crlf({kGuard, "\tpush_int\t118"}) + "last"); // an unended match line
+  dir.write("vars/push_event.txt", crlf({kAlarm}) + "\tpush_int\t21");        // an unended replacement line
   const auto run = run_tool(dir, "10 5\n");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err,
@@ -164,7 +165,8 @@ TEST(TableRun, ReadsTablesAsTheirEditorsSaveThem) {
             "tarvello: warning: vars/fetch_id.txt:3: the last line has no line break and is never tried\n" +
                 report("handler.txt", "1 reference line was kept, as the table cannot be read (UTF-16 "
                                       "text; save it as plain (ANSI or UTF-8) text): ai.obj:3"));
-  EXPECT_EQ(dir.read("ai_fixed.obj"), crlf({"H", kCallFixed, kHandler, kGuard, "\tpush_int\t118", ""}));
+  EXPECT_EQ(dir.read("ai_fixed.obj"),
+            crlf({"H", kCallFixed, kHandler, kGuard, "\tpush_int\t118", kAlarm, "\tpush_int\t21", ""}));
 }
 
 TEST(TableRun, AMissingTableFolderIsOneWarning) {

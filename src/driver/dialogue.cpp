@@ -21,6 +21,9 @@ bool next_is(ConsoleInput &in, bool (*test)(char)) {
 
 bool not_space(char c) { return !is_space(c); }
 
+/// White space within a line.
+bool is_blank(char c) { return c != '\n' && is_space(c); }
+
 /// The answer in double quotes, every byte outside printable ASCII shown as
 /// '?' (a control byte, or part of a character the console may not show), cut
 /// at kShown.
@@ -35,12 +38,16 @@ std::string quoted(const std::string &text) {
 
 } // namespace
 
-Answer read_answer(ConsoleInput &in) {
-  while (next_is(in, is_space)) {
+Answer read_answer(ConsoleInput &in, bool interactive) {
+  while (next_is(in, interactive ? is_blank : is_space)) {
     in.get();
   }
   if (in.peek() < 0) {
     return {AnswerKind::end_of_input, 0, {}};
+  }
+  if (in.peek() == '\n') { // only at a terminal: an Enter on its own
+    in.get();
+    return {AnswerKind::empty_line, 0, {}};
   }
   std::string word; // a line's length and one more byte: no longer word is a number
   while (next_is(in, not_space)) {
@@ -52,6 +59,12 @@ Answer read_answer(ConsoleInput &in) {
   // Digits that run into other text, as in "1O0" or "0x10", are no number at all.
   if (const NumberRead number = read_number(word);
       word.size() <= kMaxLine && number.value && number.end == word.size()) {
+    while (interactive && next_is(in, is_blank)) {
+      in.get();
+    }
+    if (interactive && in.peek() == '\n') {
+      in.get();
+    }
     return {AnswerKind::number, *number.value, {}};
   }
   for (int c = in.get(); c >= 0 && c != '\n'; c = in.get()) {
@@ -69,12 +82,15 @@ std::int32_t ask_offset(const char *prompt, const Console &console, OutBuffer &s
   for (;;) {
     screen.put(prompt);
     screen.flush(); // the prompt must show while the tool waits
-    const Answer answer = read_answer(console.in);
+    const Answer answer = read_answer(console.in, console.interactive);
     if (answer.kind == AnswerKind::number) {
       return answer.value;
     }
     if (answer.kind == AnswerKind::end_of_input) {
       throw Fatal(message::input_ended());
+    }
+    if (answer.kind == AnswerKind::empty_line) {
+      continue; // the question again, as a shell asks again after an empty Enter
     }
     const std::string complaint = message::not_a_number(quoted(answer.text));
     if (!console.interactive) {

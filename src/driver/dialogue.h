@@ -18,7 +18,7 @@ struct Console {
   bool interactive;
 };
 
-enum class AnswerKind { number, not_a_number, end_of_input };
+enum class AnswerKind { number, not_a_number, empty_line, end_of_input };
 
 struct Answer {
   AnswerKind kind;
@@ -30,8 +30,10 @@ struct Answer {
 /// optional sign, then digits up to white space or the end of the input; what
 /// follows stays in `in` for the next answer. When the word is no such number,
 /// or leaves the signed 32-bit range, it is the answer's text, and the rest
-/// of its line is discarded.
-Answer read_answer(ConsoleInput &in);
+/// of its line is discarded. At a terminal (`interactive`), a line with
+/// nothing on it is an empty_line, and a number takes the rest of its line
+/// when that is blank, so each answer after it begins on a line of its own.
+Answer read_answer(ConsoleInput &in, bool interactive);
 
 /// Prints the banner.
 void print_banner(OutBuffer &screen);

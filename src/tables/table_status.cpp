@@ -68,7 +68,9 @@ void check_tables(TableStatuses &statuses, std::ostream &err) {
     }
     if (status.unreadable.failed() && !no_folder) {
       message::print_warning(err, message::table_unusable(table.path, status.unreadable));
-    } else if (status.unended_line > 0) {
+    } else if (status.unended_line > 0 &&
+               (table.shape == TableShape::same_line || status.unended_line % 2 == 1)) {
+      // A pair table's even line is a replacement, which is read whole at the end: only a match line is lost.
       message::print_warning(err, message::unended_last_line(table.path, status.unended_line));
     }
   }
