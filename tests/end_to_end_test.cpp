@@ -122,6 +122,11 @@ INSTANTIATE_TEST_SUITE_P(
     Errors, Error,
     ::testing::Values(
         ErrorCase{"ListingMissing", [](const ScratchDir &) {}, "1 1", kNoListing, "", kAbsent},
+        ErrorCase{"ListingHiddenBehindAnExtension",
+                  [](const ScratchDir &d) { d.write("ai.obj.txt", "H\r\n"); }, "1 1",
+                  kNoListing.substr(0, kNoListing.size() - 1) +
+                      " (there is a ai.obj.txt: Windows may hide its last extension)\n",
+                  "", kAbsent},
         ErrorCase{"ListingMissingLeavesOldOutputAlone",
                   [](const ScratchDir &d) { d.write("ai_fixed.obj", "old"); }, "1 1", kNoListing, "", "old"},
         ErrorCase{"ListingIsUtf16", [](const ScratchDir &d) { listing(d, "\xFF\xFEH\0\r\0\n\0"s); }, "1 1",

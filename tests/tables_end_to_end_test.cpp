@@ -141,6 +141,19 @@ TEST(TableRun, WarnsAboutEachTableThatCannotBeReadAndGoesOn) {
   EXPECT_EQ(dir.read("ai_fixed.obj"), crlf({"H", kCallFixed, kAlarm, "L1", ""}));
 }
 
+TEST(TableRun, AMissingTableNamesOneWithAnotherExtension) {
+  const ScratchDir dir;
+  dir.write("ai.obj", crlf({"H", kHandler}));
+  write_tables(dir);
+  std::filesystem::rename(dir.path() / "vars/handler.txt", dir.path() / "vars/handler.txt.txt");
+  const auto run = run_tool(dir, "10 5\n");
+  const std::string missing = testing::cause("No such file or directory", "File not found");
+  EXPECT_EQ(run.err, report("handler.txt", missing + " (there is a " + std::string("vars/handler.txt.txt") +
+                                               ": Windows may hide its last extension)") +
+                         report("handler.txt", "1 reference line was kept, as the table cannot be read (" +
+                                                   missing + "): ai.obj:2"));
+}
+
 TEST(TableRun, TableOfOnlyAByteOrderMarkIsEmpty) {
   const ScratchDir dir;
   dir.write("ai.obj", crlf({"H", kHandler}));

@@ -4,6 +4,7 @@
 #include "io/numbers.h"
 #include "platform/platform.h"
 
+#include <filesystem>
 #include <ostream>
 
 namespace tarvello {
@@ -87,6 +88,28 @@ std::string positions(const LineTally &lines, std::string_view listing) {
   return text;
 }
 
+/// For a missing `path`, " (there is a PATH.EXT: ...)" when a file of the same
+/// name and one more extension stands beside it, as Explorer shows
+/// "function.txt" for "function.txt.txt"; else nothing.
+std::string hidden_extension(std::string_view path) {
+  namespace fs = std::filesystem;
+  const fs::path missing(path);
+  const std::string name = missing.filename().string() + ".";
+  std::error_code failed;
+  std::string found; // the first in name order, so the hint is the same on every run
+  for (fs::directory_iterator it(missing.parent_path().empty() ? "." : missing.parent_path(), failed), end;
+       !failed && it != end; it.increment(failed)) {
+    const std::string other = it->path().filename().string();
+    if (other.size() > name.size() && other.compare(0, name.size(), name) == 0 &&
+        other.find('.', name.size()) == std::string::npos && (found.empty() || other < found)) {
+      found = other;
+    }
+  }
+  return found.empty() ? ""
+                       : joined({" (there is a ", shown((missing.parent_path() / found).generic_string()),
+                                 ": Windows may hide its last extension)"});
+}
+
 /// " in FOLDER", or nothing when the folder cannot be told.
 std::string in_folder(const std::string &folder) { return folder.empty() ? "" : " in " + folder; }
 
@@ -105,7 +128,8 @@ std::string cannot(std::string_view verb, std::string_view name, const Cause &ca
 }
 
 std::string listing_missing(std::string_view listing, const Cause &cause) {
-  return joined({"cannot read ", shown(listing), in_folder(platform::working_folder()), ": ", cause.text()});
+  return joined({"cannot read ", shown(listing), in_folder(platform::working_folder()), ": ", cause.text(),
+                 hidden_extension(listing)});
 }
 
 std::string line_too_long(std::string_view path, std::int64_t line) {
@@ -137,7 +161,7 @@ std::string not_a_number(std::string_view quoted) {
 }
 
 std::string table_unusable(std::string_view table, const Cause &cause) {
-  return joined({shown(table), ": ", cause.text()});
+  return joined({shown(table), ": ", cause.text(), cause.missing() ? hidden_extension(table) : ""});
 }
 
 std::string no_table_folder(std::string_view folder) {
