@@ -94,20 +94,21 @@ std::string positions(const LineTally &lines, std::string_view listing) {
 std::string hidden_extension(std::string_view path) {
   namespace fs = std::filesystem;
   const fs::path missing(path);
-  const std::string name = missing.filename().string() + ".";
+  const std::string name = missing.filename().u8string() + ".";
   std::error_code failed;
-  std::string found; // the first in name order, so the hint is the same on every run
+  std::string extension; // of the first in name order, so the hint is the same on every run
   for (fs::directory_iterator it(missing.parent_path().empty() ? "." : missing.parent_path(), failed), end;
        !failed && it != end; it.increment(failed)) {
-    const std::string other = it->path().filename().string();
+    const std::string other = it->path().filename().u8string(); // any name converts to UTF-8
     if (other.size() > name.size() && other.compare(0, name.size(), name) == 0 &&
-        other.find('.', name.size()) == std::string::npos && (found.empty() || other < found)) {
-      found = other;
+        other.find('.', name.size()) == std::string::npos &&
+        (extension.empty() || other.substr(name.size()) < extension)) {
+      extension = other.substr(name.size());
     }
   }
-  return found.empty() ? ""
-                       : joined({" (there is a ", shown((missing.parent_path() / found).generic_string()),
-                                 ": Windows may hide its last extension)"});
+  return extension.empty() ? ""
+                           : joined({" (there is a ", shown(joined({path, ".", extension})),
+                                     ": Windows may hide its last extension)"});
 }
 
 /// " in FOLDER", or nothing when the folder cannot be told.
