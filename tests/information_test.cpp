@@ -2,6 +2,7 @@
 // stays open only when a double-click made it.
 #include "driver/conversion.h"
 #include "driver/window.h"
+#include "platform/platform.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -115,6 +116,16 @@ class Window : public ::testing::TestWithParam<WindowCase> {};
 TEST_P(Window, StaysOpenOnlyForADoubleClick) {
   const WindowCase &c = GetParam();
   EXPECT_EQ(should_keep_window_open({c.processes, c.input_is_console}), c.keep_open);
+}
+
+// Every console event that ends the program removes the run's new file first.
+TEST(Window, EveryEventThatEndsTheProgramEndsTheRun) {
+  for (const unsigned long code : {0UL, 1UL, 2UL, 5UL, 6UL}) {
+    EXPECT_TRUE(platform::console_event_ends_run(code)) << code;
+  }
+  for (const unsigned long code : {3UL, 4UL, 7UL}) {
+    EXPECT_FALSE(platform::console_event_ends_run(code)) << code;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(ConsoleFacts, Window,

@@ -72,7 +72,7 @@ char removed_on_stop[64];
 volatile LONG armed = 0;
 
 BOOL WINAPI stop(DWORD event) {
-  if (armed == 0 || event > CTRL_CLOSE_EVENT) {
+  if (armed == 0 || !console_event_ends_run(event)) {
     return FALSE; // the system's own handling ends the process
   }
   DeleteFileA(removed_on_stop);

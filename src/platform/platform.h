@@ -79,9 +79,15 @@ int remove_file(const char *path);
 /// removes the file `path` (a name in the working folder, shorter than 64
 /// bytes) before the process ends as that stop would have ended it: SIGINT,
 /// SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGPROF, SIGVTALRM or
-/// SIGXCPU; on Windows Ctrl-C, Ctrl-Break or a closed console window. A stop
-/// that was ignored, or had a handler, when the process started keeps it.
+/// SIGXCPU; on Windows every console event that ends it. A stop that was
+/// ignored, or had a handler, when the process started keeps it.
 void remove_on_stop(const char *path);
+
+/// Whether the Windows console event with this code ends the run, which then
+/// removes its new file: Ctrl-C (0), Ctrl-Break (1), a closed window (2), a
+/// logoff (5) or a shutdown (6). Here, not with the Windows code, so that every
+/// build's tests check it.
+constexpr bool console_event_ends_run(unsigned long code) { return code <= 2 || code == 5 || code == 6; }
 
 /// The number of this process, which no other running process has.
 unsigned long process_id();
