@@ -220,5 +220,19 @@ TEST(Console, StderrIsWrittenInThePlatformsOwnForm) {
                              : "tarvello: warning: vars/handler.txt: No such file or directory\n");
 }
 
+// A folder named in any script comes out as it is, in UTF-8 when stderr is a file.
+TEST(Console, AFolderInAnyScriptIsNamedAsItIs) {
+  const ScratchDir dir;
+  const std::string name = "\xD0\x98\xD0\xB3\xD1\x80\xD0\xB0 \xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1 "
+                           "\xE6\xB8\xB8\xE6\x88\x8F caf\xC3\xA9"; // Игра Ωμέγα 游戏 café
+  std::filesystem::create_directory(dir.path() / std::filesystem::u8path(name));
+  Shell shell;
+  shell.setup = "cd '" + name + "' &&";
+  const auto run = run_tool(dir, "1 1", shell);
+  EXPECT_EQ(run.err, "tarvello: cannot read ai.obj in " + testing::folder_as_written(dir) +
+                         (testing::windows_build() ? "\\" : "/") + name + ": " +
+                         testing::cause("No such file or directory", "File not found") + "\n");
+}
+
 } // namespace
 } // namespace tarvello

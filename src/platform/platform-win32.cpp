@@ -8,6 +8,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <io.h>
+#include <iostream>
+#include <streambuf>
+#include <string>
 #include <sys/stat.h>
 
 namespace tarvello::platform {
@@ -103,15 +106,43 @@ int write_some(int fd, std::string_view &bytes) {
   return 0;
 }
 
-/// Text of the system as the console shows it: in the console's code page
-/// when there is a console, else in the system's ANSI code page.
-std::string console_text(const wchar_t *text, int size) {
-  const UINT page = GetConsoleOutputCP() != 0 ? GetConsoleOutputCP() : CP_ACP;
-  const int bytes = WideCharToMultiByte(page, 0, text, size, nullptr, 0, nullptr, nullptr);
+/// Text of the system, read as wide characters, in UTF-8: every message is
+/// UTF-8 until a console window shows it.
+std::string utf8_of(const wchar_t *text, int size) {
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, size, nullptr, 0, nullptr, nullptr);
   std::string converted(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
-  WideCharToMultiByte(page, 0, text, size, converted.data(), bytes, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, text, size, converted.data(), bytes, nullptr, nullptr);
   return converted;
 }
+
+/// Standard error in a console window: each flushed line, UTF-8, is written
+/// as wide characters, so a name in any script shows as Explorer shows it.
+/// Redirected, standard error keeps its bytes, which are UTF-8.
+class ConsoleErrors : public std::streambuf {
+protected:
+  int overflow(int c) override {
+    text_ += static_cast<char>(c);
+    return c;
+  }
+  std::streamsize xsputn(const char *text, std::streamsize size) override {
+    text_.append(text, static_cast<std::size_t>(size));
+    return size;
+  }
+  int sync() override {
+    const int size = static_cast<int>(text_.size());
+    std::wstring wide(
+        static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, text_.data(), size, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text_.data(), size, wide.data(), static_cast<int>(wide.size()));
+    DWORD written = 0;
+    const bool whole = WriteConsoleW(GetStdHandle(STD_ERROR_HANDLE), wide.data(),
+                                     static_cast<DWORD>(wide.size()), &written, nullptr) != 0;
+    text_.clear();
+    return whole ? 0 : -1;
+  }
+
+private:
+  std::string text_;
+};
 
 /// The console window's own input, opened once: standard input may be a file
 /// or have ended.
@@ -131,6 +162,11 @@ int prepare_process() {
     }
   }
   // Standard error stays in text mode: its lines end in CR LF, as standard output's do.
+  DWORD mode = 0;
+  if (GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0) {
+    static ConsoleErrors console_errors;
+    std::cerr.rdbuf(&console_errors);
+  }
   return 0;
 }
 
@@ -253,7 +289,7 @@ std::string describe_error(int err) {
   const DWORD size = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
       static_cast<DWORD>(err), 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
-  std::string described = size > 0 ? console_text(text, static_cast<int>(size)) : "";
+  std::string described = size > 0 ? utf8_of(text, static_cast<int>(size)) : "";
   LocalFree(text);
   while (!described.empty() && (described.back() == '\n' || described.back() == '\r' ||
                                 described.back() == ' ' || described.back() == '.')) {
@@ -303,7 +339,7 @@ std::string working_folder() {
   const DWORD size = GetCurrentDirectoryW(0, nullptr);
   std::wstring folder(size, L'\0');
   const DWORD got = size > 0 ? GetCurrentDirectoryW(size, folder.data()) : 0;
-  return got > 0 && got < size ? console_text(folder.data(), static_cast<int>(got)) : std::string();
+  return got > 0 && got < size ? utf8_of(folder.data(), static_cast<int>(got)) : std::string();
 }
 
 HelpWords help_words() {
