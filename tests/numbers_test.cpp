@@ -5,6 +5,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tarvello {
 namespace {
@@ -18,15 +19,17 @@ class ReadNumber : public ::testing::TestWithParam<NumberCase> {};
 
 TEST_P(ReadNumber, ReadsLikeAtoiAndRefusesOverflow) {
   const NumberCase &c = GetParam();
-  EXPECT_EQ(read_number(c.text).value, c.expected) << "text: '" << c.text << "'";
+  const std::string padded = c.text + "99999999"; // digits past the text are not its own
+  EXPECT_EQ(read_number(std::string_view(padded).substr(0, c.text.size())).value, c.expected)
+      << "text: '" << c.text << "'";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Numbers, ReadNumber,
-    ::testing::Values(NumberCase{"12", 12}, NumberCase{"007", 7}, NumberCase{"4 extra", 4},
-                      NumberCase{"abc", 0}, NumberCase{"", 0}, NumberCase{" \t\r\n\v\f5", 5},
-                      NumberCase{"-3", -3}, NumberCase{"+8x", 8}, NumberCase{"- 3", 0}, NumberCase{"--3", 0},
-                      NumberCase{"12.text", 12},
+    ::testing::Values(NumberCase{"12", 12}, NumberCase{"1234567", 1234567}, NumberCase{"12345678", 12345678},
+                      NumberCase{"007", 7}, NumberCase{"4 extra", 4}, NumberCase{"abc", 0}, NumberCase{"", 0},
+                      NumberCase{" \t\r\n\v\f5", 5}, NumberCase{"-3", -3}, NumberCase{"+8x", 8},
+                      NumberCase{"- 3", 0}, NumberCase{"--3", 0}, NumberCase{"12.text", 12},
                       NumberCase{std::string("9\0"
                                              "9",
                                              3),

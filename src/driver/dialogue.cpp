@@ -1,5 +1,6 @@
 #include "driver/dialogue.h"
 
+#include "io/byte_scan.h"
 #include "io/fatal.h"
 #include "io/line_reader.h"
 #include "io/message.h"
@@ -56,9 +57,12 @@ Answer read_answer(ConsoleInput &in, bool interactive) {
       word += c;
     }
   }
+  const std::size_t size = word.size();
+  word.append(byte_scan::kWidth, '\0'); // bytes a number's reading may look at
+  const NumberRead number = read_number(std::string_view(word).substr(0, size));
+  word.resize(size);
   // Digits that run into other text, as in "1O0" or "0x10", are no number at all.
-  if (const NumberRead number = read_number(word);
-      word.size() <= kMaxLine && number.value && number.end == word.size()) {
+  if (size <= kMaxLine && number.value && number.end == size) {
     while (interactive && next_is(in, is_blank)) {
       in.get();
     }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <string_view>
@@ -27,11 +29,35 @@ constexpr bool is_space(char c) {
   return byte <= ' ' && ((kSpaces >> byte) & 1U) != 0; // one test, not six: it runs on every number
 }
 
+/// A word read from or to be written to memory, with the first byte lowest.
+inline std::uint64_t little_endian(std::uint64_t word) {
+  return __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? word : __builtin_bswap64(word);
+}
+
 /// Reads a number as atoi does: white space, one optional sign, then decimal
 /// digits up to the first other character; no digits read as 0. The listing
-/// and the answers are both read with it. Inline: a renumbered line's
-/// number is read here, and the result needs no trip through memory.
+/// and the answers are both read with it. Eight bytes are read at `text`, so
+/// at least that many must be readable there, as after a LineReader's line.
+/// Inline: a renumbered line's number is read here, and the result needs no
+/// trip through memory.
 inline NumberRead read_number(std::string_view text) {
+  // The usual number, one to seven digits and nothing before, by one word:
+  // a byte's top bit is set where it is no digit (a borrow or a carry moves
+  // only past such a byte).
+  std::uint64_t word = 0;
+  std::memcpy(&word, text.data(), sizeof word);
+  word = little_endian(word);
+  const std::uint64_t values = word - 0x3030303030303030U;
+  const std::uint64_t others = ((word + 0x4646464646464646U) | values) & 0x8080808080808080U;
+  const auto count = std::min<std::size_t>(text.size(), others == 0 ? 8 : __builtin_ctzll(others) / 8);
+  if (count > 0 && count < 8) {
+    std::uint64_t v = values << (64 - 8 * count); // zeros before the digits
+    v = v * 10 + (v >> 8);                        // pairs of digits
+    v = ((v & 0x000000FF000000FFU) * (100 + (1000000ULL << 32)) +
+         ((v >> 16) & 0x000000FF000000FFU) * (1 + (10000ULL << 32))) >>
+        32;
+    return {static_cast<std::int32_t>(v), count};
+  }
   const char *at = text.data();
   const char *const end = at + text.size();
   while (at < end && is_space(*at)) {
