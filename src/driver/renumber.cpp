@@ -5,15 +5,22 @@
 #include "io/message.h"
 #include "io/numbers.h"
 
+#include <algorithm>
+
 namespace tarvello {
 
 namespace {
+
+/// Apart, so that the usual line saves no registers for it.
+[[noreturn, gnu::noinline, gnu::cold]] void out_of_range(const RunState &st) {
+  throw Fatal(message::number_out_of_range(st.in.path(), st.in.line_number()));
+}
 
 std::int32_t shifted(const RunState &st, std::string_view entry, std::int32_t offset) {
   const auto number = read_number(entry).value;
   const auto sum = number ? add_offset(*number, offset) : std::nullopt;
   if (!sum) {
-    throw Fatal(message::number_out_of_range(st.in.path(), st.in.line_number()));
+    out_of_range(st);
   }
   return *sum;
 }
@@ -27,7 +34,7 @@ void renumber_operand(RunState &st, std::string_view line, char letter, std::int
     return;
   }
   const std::int32_t number = shifted(st, line.substr(p + 1), offset);
-  st.out.put(line.substr(0, p + 1));
+  st.out.put_read(line.substr(0, p + 1));
   st.out.put_number(number);
   st.out.end_line();
 }
@@ -50,7 +57,7 @@ void renumber_string_entry(RunState &st, std::string_view line) {
   const std::int32_t number = shifted(st, line.substr(1), st.Sx); // the digits end at the "." anyway
   st.out.put("S");
   st.out.put_number(number);
-  st.out.put(p == std::string_view::npos ? std::string_view() : line.substr(p));
+  st.out.put_read(line.substr(std::min(p, line.size())));
   st.out.end_line();
 }
 
