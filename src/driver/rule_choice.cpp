@@ -80,10 +80,10 @@ const std::array<Head, kTexts> kHeads = [] {
 }();
 
 /// The places in the kWidth bytes at `at` where a text's first two bytes
-/// stand, but for the last place: most bytes of a line begin no text.
+/// stand: most bytes of a line begin no text.
 byte_scan::Bytes candidates(const char *at) {
   const byte_scan::Bytes here = byte_scan::load(at);
-  const byte_scan::Bytes after = byte_scan::next(here);
+  const byte_scan::Bytes after = byte_scan::load(at + 1);
   byte_scan::Bytes found{};
   for (const Pair &p : kPairs) {
     found |= (here == p.first) & (after == p.second);
@@ -132,8 +132,7 @@ Rule rule_at(const char *at, const char *end) {
 Rule choose_rule(std::string_view line) {
   Rule best = Rule::copy;
   const char *const end = line.data() + line.size();
-  // A step's last byte is only a second byte: the next step begins with it.
-  for (const char *at = line.data(); at + 1 < end && best != Rule::function; at += byte_scan::kWidth - 1) {
+  for (const char *at = line.data(); at + 1 < end && best != Rule::function; at += byte_scan::kWidth) {
     byte_scan::find_set(candidates(at), [&](std::size_t i) {
       if (at + i + 1 >= end) {
         return true; // the bytes after the line

@@ -32,11 +32,6 @@ inline Bytes load(const char *at) {
 
 constexpr Bytes repeat(char c) { return Bytes{} + static_cast<unsigned char>(c); }
 
-/// `bytes` one place on: each byte is the one after it, the last a zero.
-inline Bytes next(Bytes bytes) {
-  return __builtin_shufflevector(bytes, Bytes{}, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16);
-}
-
 } // namespace tarvello::byte_scan
 
 // mask(): one bit for each byte set in a comparison's result, bit i for byte
