@@ -27,9 +27,9 @@ struct RunState {
   RuleDoubts doubts;       ///< lines the rules may not have handled as meant
 };
 
-/// Writes `line` to the rewritten listing, ended by CR LF.
+/// Writes `line`, a LineReader's, to the rewritten listing, ended by CR LF.
 inline void write_line(RunState &st, std::string_view line) {
-  st.out.put(line);
+  st.out.put_read(line);
   st.out.end_line();
 }
 

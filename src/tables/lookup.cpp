@@ -38,6 +38,16 @@ bool find_replacement(RunState &st, std::string_view line, const ReferenceTable 
   return match != Match::none;
 }
 
+/// Writes the replacement line, when one was found, or else `line`.
+void write_found(RunState &st, bool found, std::string_view line) {
+  if (!found) {
+    write_line(st, line);
+    return;
+  }
+  st.out.put(st.aux);
+  st.out.end_line();
+}
+
 } // namespace
 
 Match lookup_reference(const ReferenceTable &table, std::string_view line, std::string &result) {
@@ -56,14 +66,13 @@ Match lookup_reference(const ReferenceTable &table, std::string_view line, std::
 }
 
 void replace_reference_line(RunState &st, std::string_view line, const ReferenceTable &table) {
-  write_line(st, find_replacement(st, line, table) ? std::string_view(st.aux) : line);
+  write_found(st, find_replacement(st, line, table), line);
 }
 
 void replace_following_line(RunState &st, std::string_view line, const ReferenceTable &table) {
   write_line(st, line);
   const bool found = find_replacement(st, line, table);
-  const std::string_view next = st.in.read_line();
-  write_line(st, found ? std::string_view(st.aux) : next);
+  write_found(st, found, st.in.read_line());
 }
 
 } // namespace tarvello
