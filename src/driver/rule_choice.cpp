@@ -22,35 +22,40 @@ constexpr std::array<std::size_t, kTexts> kGaps = [] {
   return gaps;
 }();
 
-/// Whether an earlier text begins with the same two bytes as text i.
-constexpr bool start_repeats(std::size_t i) {
+/// A place's first byte plus twice its second, modulo 256: one sum and one
+/// comparison for each text find where a text may begin. A few other pairs
+/// of bytes give a text's sum too; the exact tests turn them down.
+constexpr unsigned char pair_sum(char first, char second) {
+  return static_cast<unsigned char>(static_cast<unsigned char>(first) +
+                                    2 * static_cast<unsigned char>(second));
+}
+
+/// Whether an earlier text has the same sum as text i.
+constexpr bool sum_repeats(std::size_t i) {
   std::size_t j = 0;
-  while (rule_texts[j].text.substr(0, 2) != rule_texts[i].text.substr(0, 2)) {
+  while (pair_sum(rule_texts[j].text[0], rule_texts[j].text[1]) !=
+         pair_sum(rule_texts[i].text[0], rule_texts[i].text[1])) {
     ++j;
   }
   return j < i;
 }
 
-/// The first two bytes of the texts, each pair once, each byte in every place of a vector.
-struct Pair {
-  byte_scan::Bytes first;
-  byte_scan::Bytes second;
-};
-constexpr std::size_t kPairCount = kTexts - [] {
+/// The sums of the texts' first two bytes, each once, in every place of a vector.
+constexpr std::size_t kSumCount = kTexts - [] {
   std::size_t repeats = 0;
   for (std::size_t i = 0; i < kTexts; ++i) {
-    repeats += start_repeats(i) ? 1 : 0;
+    repeats += sum_repeats(i) ? 1 : 0;
   }
   return repeats;
 }();
-constexpr std::array<Pair, kPairCount> kPairs = [] {
-  std::array<Pair, kPairCount> pairs{};
+constexpr std::array<byte_scan::Bytes, kSumCount> kSums = [] {
+  std::array<byte_scan::Bytes, kSumCount> sums{};
   for (std::size_t i = 0, used = 0; i < kTexts; ++i) {
-    if (!start_repeats(i)) {
-      pairs[used++] = {byte_scan::repeat(rule_texts[i].text[0]), byte_scan::repeat(rule_texts[i].text[1])};
+    if (!sum_repeats(i)) {
+      sums[used++] = byte_scan::Bytes{} + pair_sum(rule_texts[i].text[0], rule_texts[i].text[1]);
     }
   }
-  return pairs;
+  return sums;
 }();
 
 /// For each byte, one bit for each text that begins with it.
@@ -79,14 +84,14 @@ const std::array<Head, kTexts> kHeads = [] {
   return heads;
 }();
 
-/// The places in the kWidth bytes at `at` where a text's first two bytes
-/// stand: most bytes of a line begin no text.
+/// The places in the kWidth bytes at `at` where a text may begin: most
+/// bytes of a line begin none.
 byte_scan::Bytes candidates(const char *at) {
-  const byte_scan::Bytes here = byte_scan::load(at);
   const byte_scan::Bytes after = byte_scan::load(at + 1);
+  const byte_scan::Bytes sum = byte_scan::load(at) + after + after;
   byte_scan::Bytes found{};
-  for (const Pair &p : kPairs) {
-    found |= (here == p.first) & (after == p.second);
+  for (const byte_scan::Bytes &s : kSums) {
+    found |= sum == s;
   }
   return found;
 }
