@@ -30,30 +30,11 @@ constexpr unsigned char pair_sum(char first, char second) {
                                     2 * static_cast<unsigned char>(second));
 }
 
-/// Whether an earlier text has the same sum as text i.
-constexpr bool sum_repeats(std::size_t i) {
-  std::size_t j = 0;
-  while (pair_sum(rule_texts[j].text[0], rule_texts[j].text[1]) !=
-         pair_sum(rule_texts[i].text[0], rule_texts[i].text[1])) {
-    ++j;
-  }
-  return j < i;
-}
-
-/// The sums of the texts' first two bytes, each once, in every place of a vector.
-constexpr std::size_t kSumCount = kTexts - [] {
-  std::size_t repeats = 0;
+/// The sums of the texts' first two bytes, each in every place of a vector.
+constexpr std::array<byte_scan::Bytes, kTexts> kSums = [] {
+  std::array<byte_scan::Bytes, kTexts> sums{};
   for (std::size_t i = 0; i < kTexts; ++i) {
-    repeats += sum_repeats(i) ? 1 : 0;
-  }
-  return repeats;
-}();
-constexpr std::array<byte_scan::Bytes, kSumCount> kSums = [] {
-  std::array<byte_scan::Bytes, kSumCount> sums{};
-  for (std::size_t i = 0, used = 0; i < kTexts; ++i) {
-    if (!sum_repeats(i)) {
-      sums[used++] = byte_scan::Bytes{} + pair_sum(rule_texts[i].text[0], rule_texts[i].text[1]);
-    }
+    sums[i] = byte_scan::Bytes{} + pair_sum(rule_texts[i].text[0], rule_texts[i].text[1]);
   }
   return sums;
 }();
