@@ -28,7 +28,7 @@ void convert(RunState &st, OutBuffer &screen) {
   while (!st.in.at_end()) {
     rewrite_line(st, st.in.read_line());
     st.line_count.next();
-    screen.put(st.line_count.text());
+    screen.put_read(st.line_count.text());
   }
 }
 

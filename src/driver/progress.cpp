@@ -24,6 +24,8 @@ void ProgressLine::next() {
   }
 }
 
-std::string_view ProgressLine::text() const { return {text_.data() + begin_, text_.size() - begin_}; }
+std::string_view ProgressLine::text() const {
+  return {text_.data() + begin_, kDigitsEnd + kTail.size() - begin_};
+}
 
 } // namespace tarvello

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/byte_scan.h"
+
 #include <array>
 #include <cstddef>
 #include <string_view>
@@ -13,6 +15,7 @@ public:
   ProgressLine();
   /// Counts one more pass.
   void next();
+  /// Followed by byte_scan::kWidth bytes that may be read, for OutBuffer::put_read.
   std::string_view text() const;
 
 private:
@@ -20,7 +23,7 @@ private:
   static constexpr std::string_view kTail = " done \n";
   static constexpr std::size_t kDigitsEnd = 32; // room for any 64-bit count and the head
   std::size_t begin_;                           // where kHead starts
-  std::array<char, kDigitsEnd + kTail.size()> text_{};
+  std::array<char, kDigitsEnd + kTail.size() + byte_scan::kWidth> text_{};
 };
 
 } // namespace tarvello

@@ -45,24 +45,14 @@ public:
   OutBuffer(const OutBuffer &) = delete;
   OutBuffer &operator=(const OutBuffer &) = delete;
 
-  /// Adds `text`; inline, as a line costs a few of these. Text of 4 to 32
-  /// bytes, as most is, is copied as two overlapping pieces, with no call.
+  /// Adds `text`; inline, as a line costs a few of these.
   void put(std::string_view text) {
     if (text.size() > kSize - used_) {
       put_long(text);
       return;
     }
-    char *const to = buffer_.get() + used_;
+    std::copy(text.begin(), text.end(), buffer_.get() + used_); // empty text too
     used_ += text.size();
-    if (text.size() > 16 && text.size() <= 32) {
-      copy_ends<16>(to, text);
-    } else if (text.size() >= 8 && text.size() <= 16) {
-      copy_ends<8>(to, text);
-    } else if (text.size() >= 4 && text.size() < 8) {
-      copy_ends<4>(to, text);
-    } else {
-      std::copy(text.begin(), text.end(), to); // empty text too
-    }
   }
   /// Adds `text`, after which byte_scan::kWidth bytes may be read, as after
   /// a LineReader's line: copied a vector at a time, with no size to sort.
@@ -71,9 +61,10 @@ public:
       put_long(text);
       return;
     }
-    for (std::size_t i = 0; i < text.size();
-         i += byte_scan::kWidth) { // may copy past used_: the room is there
-      std::memcpy(buffer_.get() + used_ + i, text.data() + i, byte_scan::kWidth);
+    char *const to = buffer_.get() + used_;
+    std::memcpy(to, text.data(), byte_scan::kWidth); // what is too much lands in the room past used_
+    for (std::size_t i = byte_scan::kWidth; i < text.size(); i += byte_scan::kWidth) {
+      std::memcpy(to + i, text.data() + i, byte_scan::kWidth);
     }
     used_ += text.size();
   }
@@ -107,16 +98,6 @@ public:
 
 private:
   void put_long(std::string_view text);
-  /// Copies `text`, of N to 2N bytes, as its first N and its last N.
-  template <std::size_t N> static void copy_ends(char *to, std::string_view text) {
-    char first[N];
-    char last[N];
-    std::memcpy(first, text.data(), N);
-    std::memcpy(last, text.data() + text.size() - N, N);
-    std::memcpy(to, first, N);
-    std::memcpy(to + text.size() - N, last, N);
-  }
-
   /// "00" to "99", for two digits a step.
   static constexpr std::array<char, 200> kTwoDigits = [] {
     std::array<char, 200> digits{};
