@@ -1,7 +1,7 @@
 #pragma once
 
 // Many bytes tested at once: the rule choice of each listing line, the key
-// search in a table and the search and count of line breaks all scan through
+// search in a table and the search for line breaks all scan through
 // here, so the vector width is chosen in one place (an extension of GCC and
 // Clang, the two compilers the build knows). Every text scanned here is
 // followed by kWidth bytes that may be read, as a LineReader's lines are: a
@@ -42,10 +42,6 @@ namespace tarvello::byte_scan {
 
 inline bool any(Bytes comparison) { return mask(comparison) != 0; }
 
-inline std::size_t count(Bytes comparison) {
-  return static_cast<std::size_t>(__builtin_popcount(mask(comparison)));
-}
-
 /// Calls `visit` with the place of each byte set in `comparison`, in memory
 /// order, until it returns true; returns whether one did.
 template <typename Visit> bool find_set(Bytes comparison, Visit visit) {
@@ -78,18 +74,6 @@ inline bool same(const char *a, const char *b, std::size_t size) {
     }
   }
   return word(a + size - 8, std::uint64_t{}) == word(b + size - 8, std::uint64_t{});
-}
-
-/// The number of `c` in `text`.
-inline std::size_t count_of(std::string_view text, char c) {
-  constexpr Bytes kPlaces = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
-  std::size_t found = 0;
-  std::size_t at = 0;
-  for (; at + kWidth <= text.size(); at += kWidth) {
-    found += count(load(text.data() + at) == repeat(c));
-  }
-  const Bytes inside = kPlaces < repeat(static_cast<char>(text.size() - at));
-  return found + count((load(text.data() + at) == repeat(c)) & inside);
 }
 
 /// The place of the first `c` in the kWidth bytes at `at`, or kWidth.

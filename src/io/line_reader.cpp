@@ -4,6 +4,7 @@
 #include "io/message.h"
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tarvello {
@@ -63,7 +64,7 @@ long LineReader::breaks_before(std::uint64_t size) const {
   if (!file.open(path_, ReadMode::table).failed()) {
     do {
       const std::string_view part = file.pending().substr(0, size);
-      breaks += static_cast<long>(byte_scan::count_of(part, '\n'));
+      breaks += static_cast<long>(std::count(part.begin(), part.end(), '\n'));
       size -= part.size();
       file.begin_ = file.end_;
     } while (size > 0 && file.read_more());

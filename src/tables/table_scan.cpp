@@ -1,10 +1,10 @@
 #include "tables/table_scan.h"
 
-#include "io/byte_scan.h"
 #include "io/fatal.h"
 #include "io/message.h"
 #include "tables/key_finder.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace tarvello {
@@ -39,7 +39,8 @@ void check_lines(std::string_view text, std::size_t to, const LineReader &file) 
     }
     const std::size_t end = text.find('\n', from); // a long line: only a CR before its break may pass
     if (end - from - (text[end - 1] == '\r' ? 1 : 0) > kMaxLine) {
-      const auto before = static_cast<long>(byte_scan::count_of(text.substr(0, from), '\n'));
+      const auto before =
+          static_cast<long>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(from), '\n'));
       throw Fatal(message::line_too_long(file.path(), file.line_number() + before + 1));
     }
     from = end + 1;

@@ -1,10 +1,10 @@
 #include "tables/table_status.h"
 
-#include "io/byte_scan.h"
 #include "io/encoding.h"
 #include "io/fatal.h"
 #include "io/line_reader.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace tarvello {
@@ -17,7 +17,7 @@ std::int64_t unended_last_line(LineReader &file) {
   char last = '\n';
   do {
     const std::string_view block = file.pending();
-    breaks += static_cast<std::int64_t>(byte_scan::count_of(block, '\n'));
+    breaks += static_cast<std::int64_t>(std::count(block.begin(), block.end(), '\n'));
     last = block.empty() ? last : block.back();
     file.skip_lines(block.size());
   } while (file.read_more());
