@@ -40,8 +40,6 @@ constexpr Bytes repeat(char c) { return Bytes{} + static_cast<unsigned char>(c);
 
 namespace tarvello::byte_scan {
 
-inline bool any(Bytes comparison) { return mask(comparison) != 0; }
-
 /// Calls `visit` with the place of each byte set in `comparison`, in memory
 /// order, until it returns true; returns whether one did.
 template <typename Visit> bool find_set(Bytes comparison, Visit visit) {

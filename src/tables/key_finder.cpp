@@ -55,14 +55,17 @@ std::size_t KeyFinder::find(std::string_view text, std::size_t from) const {
   };
   std::size_t hit = 0;
   const auto matches = [&](std::size_t at, Bytes found) {
-    return byte_scan::find_set(found, [&](std::size_t i) { return matches_at(text, hit = at + i); });
+    return byte_scan::find_set(found, [&](std::size_t i) {
+      hit = at + i;
+      return hit > last_start || matches_at(text, hit); // past the last start: the search is over
+    });
   };
   std::size_t at = from;
   constexpr std::size_t kStep = 4 * kWidth; // four vectors, and one test that none holds a candidate
   for (; at + kStep <= last_start + 1; at += kStep) {
     const std::array<Bytes, 4> found = {candidates(at), candidates(at + kWidth), candidates(at + 2 * kWidth),
                                         candidates(at + 3 * kWidth)};
-    if (byte_scan::any(found[0] | found[1] | found[2] | found[3])) {
+    if (byte_scan::mask(found[0] | found[1] | found[2] | found[3]) != 0) {
       for (std::size_t k = 0; k < found.size(); ++k) {
         if (matches(at + k * kWidth, found[k])) {
           return hit;
@@ -70,14 +73,9 @@ std::size_t KeyFinder::find(std::string_view text, std::size_t from) const {
       }
     }
   }
-  for (; at + kWidth <= last_start + 1; at += kWidth) {
+  for (; at <= last_start; at += kWidth) { // the last vector may reach into the bytes after the text
     if (matches(at, candidates(at))) {
-      return hit;
-    }
-  }
-  for (; at <= last_start; ++at) {
-    if (matches_at(text, at)) {
-      return at;
+      return hit <= last_start ? hit : std::string_view::npos;
     }
   }
   return std::string_view::npos;

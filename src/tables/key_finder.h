@@ -14,7 +14,9 @@ class KeyFinder {
 public:
   explicit KeyFinder(std::string_view key);
 
-  /// The first place at or after `from` where the key stands in `text`, or npos.
+  /// The first place at or after `from` where the key stands in `text`, or
+  /// npos. byte_scan::kWidth bytes after `text` may be read, as after a
+  /// LineReader's pending lines.
   std::size_t find(std::string_view text, std::size_t from) const;
 
 private:

@@ -11,14 +11,6 @@ namespace tarvello {
 
 namespace {
 
-/// The position after the last line break before `at`, or 0.
-std::size_t line_start(std::string_view text, std::size_t at) {
-  while (at > 0 && text[at - 1] != '\n') {
-    --at;
-  }
-  return at;
-}
-
 /// Holds each line of `text` before `to`, which follows a line break, to
 /// kMaxLine characters. Lines are counted only to name one that is too long.
 void check_lines(std::string_view text, std::size_t to, const LineReader &file) {
@@ -68,7 +60,7 @@ Hit find_line(std::string_view lines, const KeyFinder &finder, std::size_t key_s
     if (at == std::string_view::npos) {
       return {std::string_view::npos, 0, 0};
     }
-    const std::size_t start = line_start(lines, at);
+    const std::size_t start = at == 0 ? 0 : lines.rfind('\n', at - 1) + 1; // npos + 1 is 0
     const std::size_t end = lines.find('\n', at);
     if (at - start >= search_start && at + key_size <= text_end(lines, start, end)) {
       return {start, end, at + key_size};
