@@ -20,19 +20,8 @@ struct NumberRead {
   std::size_t end = 0;               ///< where its digits end in the text; 0 when it has none
 };
 
-/// True for the white space that atoi and the prompts skip.
-constexpr bool is_space(char c) {
-  constexpr std::uint64_t kSpaces = (std::uint64_t{1} << ' ') | (std::uint64_t{1} << '\t') |
-                                    (std::uint64_t{1} << '\n') | (std::uint64_t{1} << '\v') |
-                                    (std::uint64_t{1} << '\f') | (std::uint64_t{1} << '\r');
-  const auto byte = static_cast<unsigned char>(c);
-  return byte <= ' ' && ((kSpaces >> byte) & 1U) != 0; // one test, not six: it runs on every number
-}
-
-/// A word read from or to be written to memory, with the first byte lowest.
-inline std::uint64_t little_endian(std::uint64_t word) {
-  return __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? word : __builtin_bswap64(word);
-}
+/// True for the white space that atoi and the prompts skip: blank, \t, \n, \v, \f and \r.
+constexpr bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 /// Reads a number as atoi does: white space, one optional sign, then decimal
 /// digits up to the first other character; no digits read as 0. The listing
@@ -46,7 +35,7 @@ inline NumberRead read_number(std::string_view text) {
   // only past such a byte).
   std::uint64_t word = 0;
   std::memcpy(&word, text.data(), sizeof word);
-  word = little_endian(word);
+  word = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? word : __builtin_bswap64(word); // the first byte lowest
   const std::uint64_t values = word - 0x3030303030303030U;
   const std::uint64_t others = ((word + 0x4646464646464646U) | values) & 0x8080808080808080U;
   const auto count = std::min<std::size_t>(text.size(), others == 0 ? 8 : __builtin_ctzll(others) / 8);
