@@ -13,15 +13,6 @@ namespace {
 
 constexpr std::size_t kTexts = std::size(rule_texts);
 
-/// Where each text's white space stands, or npos: there a near miss differs.
-constexpr std::array<std::size_t, kTexts> kGaps = [] {
-  std::array<std::size_t, kTexts> gaps{};
-  for (std::size_t i = 0; i < kTexts; ++i) {
-    gaps[i] = rule_texts[i].text.find_first_of(" \t");
-  }
-  return gaps;
-}();
-
 /// A place's first byte plus twice its second, modulo 256: one sum and one
 /// comparison for each text find where a text may begin. A few other pairs
 /// of bytes give a text's sum too; the exact tests turn them down.
@@ -50,15 +41,18 @@ constexpr std::array<unsigned, 256> kFirsts = [] {
 
 /// The first bytes of a text, up to its white space and at most eight, as a
 /// word and the mask of the bytes that count: most candidates differ there,
-/// both from the text and from its near misses.
+/// both from the text and from its near misses. And where the white space
+/// stands, or npos: there a near miss differs.
 struct Head {
   std::uint64_t bytes = 0;
   std::uint64_t mask = 0;
+  std::size_t gap = 0;
 };
 const std::array<Head, kTexts> kHeads = [] {
   std::array<Head, kTexts> heads{};
   for (std::size_t i = 0; i < kTexts; ++i) {
-    const std::size_t size = std::min({rule_texts[i].text.size(), kGaps[i], std::size_t{8}});
+    heads[i].gap = rule_texts[i].text.find_first_of(" \t");
+    const std::size_t size = std::min({rule_texts[i].text.size(), heads[i].gap, std::size_t{8}});
     std::memcpy(&heads[i].bytes, rule_texts[i].text.data(), size);
     std::memset(&heads[i].mask, 0xff, size);
   }
@@ -105,9 +99,9 @@ Rule rule_at(const char *at, const char *end) {
     const auto i = static_cast<std::size_t>(__builtin_ctz(texts));
     const std::string_view text = rule_texts[i].text;
     if ((word & kHeads[i].mask) == kHeads[i].bytes) {
-      best = std::min(best, begins(at, end, text)           ? rule_texts[i].rule
-                            : near(at, end, text, kGaps[i]) ? Rule::near_miss
-                                                            : Rule::copy);
+      best = std::min(best, begins(at, end, text)                ? rule_texts[i].rule
+                            : near(at, end, text, kHeads[i].gap) ? Rule::near_miss
+                                                                 : Rule::copy);
     }
   }
   return best;
