@@ -64,7 +64,7 @@ public:
   /// What has been read but not yet taken as lines, valid until the next
   /// call. A scan may search it whole rather than line by line.
   std::string_view pending() const { return {buffer_ + begin_, end_ - begin_}; }
-  /// Takes the first `size` pending bytes, which hold whole lines, as read.
+  /// Takes the first `size` pending bytes, whole lines or the mark before the first, as read.
   /// They are not counted: a line number asked for later counts the file's
   /// line breaks from its start, so a scan that errs nowhere counts nothing.
   void skip_lines(std::size_t size) {
@@ -76,8 +76,6 @@ public:
   bool read_more();
   /// The file's first `size` bytes, or all of a shorter file; before any line is taken.
   std::string_view start(std::size_t size);
-  /// Drops the first `size` bytes, which hold no line break, before any line is taken.
-  void drop_start(std::size_t size) { begin_ += size; }
   /// Why a read failed, if one did.
   const Cause &failure() const { return error_; }
 

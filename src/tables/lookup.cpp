@@ -60,7 +60,7 @@ Match lookup_reference(const ReferenceTable &table, std::string_view line, std::
     throw ReadFailure(message::cannot("read", table.path, cause));
   }
   if (mark_of(file.start(kUtf8Mark.size())) == Mark::utf8) {
-    file.drop_start(kUtf8Mark.size()); // no part of the first line
+    file.skip_lines(kUtf8Mark.size()); // no part of the first line
   }
   return scan_table(file, s2, table.search_start, table.shape == TableShape::next_line, result);
 }

@@ -38,7 +38,7 @@ void check_table(const char *path, TableStatus &status) {
   if (mark == Mark::utf16) {
     status.unreadable = Cause::own(Cause::Own::utf16);
   } else if (mark == Mark::utf8) {
-    file.drop_start(kUtf8Mark.size()); // a table of only the mark is empty, and has no last line
+    file.skip_lines(kUtf8Mark.size()); // a table of only the mark is empty, and has no last line
   }
   if (!status.unreadable.failed()) {
     status.unended_line = unended_last_line(file);
