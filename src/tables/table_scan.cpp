@@ -14,25 +14,16 @@ namespace {
 /// Holds each line of `text` before `to`, which follows a line break, to
 /// kMaxLine characters. Lines are counted only to name one that is too long.
 void check_lines(std::string_view text, std::size_t to, const LineReader &file) {
-  constexpr std::size_t kProbe = 64;
-  for (std::size_t from = 0; from < to;) {
-    // A line break before `window` ends every line that begins before it in time.
-    const std::size_t window = from + kMaxLine + 1;
-    if (window >= to) {
-      return;
-    }
-    const std::size_t near_end =
-        text.substr(window - kProbe, kProbe).find('\n'); // the usual case: one short look
-    const std::size_t last =
-        near_end != std::string_view::npos ? window - kProbe + near_end : text.substr(0, window).rfind('\n');
-    if (last != std::string_view::npos && last >= from) {
-      from = last + 1;
+  for (std::size_t from = 0; from + kMaxLine + 1 < to;) {
+    // A line break among the next kMaxLine + 1 bytes ends every line that begins before it in time.
+    const std::size_t last = text.substr(from, kMaxLine + 1).rfind('\n');
+    if (last != std::string_view::npos) {
+      from += last + 1;
       continue;
     }
     const std::size_t end = text.find('\n', from); // a long line: only a CR before its break may pass
     if (end - from - (text[end - 1] == '\r' ? 1 : 0) > kMaxLine) {
-      const auto before =
-          static_cast<long>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(from), '\n'));
+      const auto before = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(from), '\n');
       throw Fatal(message::line_too_long(file.path(), file.line_number() + before + 1));
     }
     from = end + 1;
