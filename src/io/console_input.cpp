@@ -6,7 +6,6 @@
 #include "platform/platform.h"
 
 #include <algorithm>
-#include <string>
 
 namespace tarvello {
 

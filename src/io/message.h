@@ -7,7 +7,6 @@
 
 #include "io/line_tally.h"
 
-#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <string>

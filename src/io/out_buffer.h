@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <string>
 #include <string_view>
 
 namespace tarvello {
