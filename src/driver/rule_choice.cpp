@@ -91,9 +91,9 @@ bool near(const char *at, const char *end, std::string_view text, std::size_t ga
 
 /// The earliest rule of a text that begins at `at`, Rule::near_miss, or Rule::copy.
 Rule rule_at(const char *at, const char *end) {
+  // Bytes past the line are read too; the mask or the length rules them out.
   std::uint64_t word = 0;
-  std::memcpy(&word, at,
-              sizeof word); // bytes past the line are read, and the mask or the length rules them out
+  std::memcpy(&word, at, sizeof word);
   Rule best = Rule::copy;
   for (unsigned texts = kFirsts[static_cast<unsigned char>(*at)]; texts != 0; texts &= texts - 1) {
     const auto i = static_cast<std::size_t>(__builtin_ctz(texts));
