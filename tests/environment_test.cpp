@@ -7,7 +7,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -46,11 +48,24 @@ std::string without_strace_notes(const std::string &err) {
   for (std::size_t at = 0, end = 0; at < err.size(); at = end) {
     end = std::min(err.find('\n', at), err.size() - 1) + 1;
     const std::string line = err.substr(at, end - at);
-    if (line.rfind("strace: ", 0) != 0 && line != "Terminated\n" && line != "Quit\n" && line != "Killed\n") {
+    if (line.rfind("strace: ", 0) != 0 && line.rfind("Real-time signal ", 0) != 0 && line != "Terminated\n" &&
+        line != "Quit\n" && line != "Killed\n" && line != "Aborted\n") {
       kept += line;
     }
   }
   return kept;
+}
+
+/// What `command` prints, run in `dir`.
+std::string output_of(const ScratchDir &dir, const std::string &command) {
+  std::string printed;
+  if (FILE *pipe = popen(("cd " + dir.path().string() + " && " + command).c_str(), "r")) {
+    for (int c = std::fgetc(pipe); c != EOF; c = std::fgetc(pipe)) {
+      printed += static_cast<char>(c);
+    }
+    pclose(pipe);
+  }
+  return printed;
 }
 
 class Environment : public ::testing::TestWithParam<EnvironmentCase> {};
@@ -89,6 +104,12 @@ void stopped_by(const ScratchDir &dir, Shell &shell, const std::string &signal) 
   shell.setup = "ulimit -c 0;";
   shell.output = ">screen.txt";
   shell.wrapper = strace("write:signal=" + signal + ":when=3", "screen.txt");
+}
+
+/// The same where the folder can hold no unnamed file, so the new file has a name mid-run.
+void stopped_in_named_file(const ScratchDir &dir, Shell &shell, const std::string &signal) {
+  stopped_by(dir, shell, signal);
+  shell.wrapper += " -P . -e inject=openat:error=EOPNOTSUPP:when=1..3+2";
 }
 
 /// A handler table that only a reader going past its first 4 KiB finds the line in.
@@ -131,9 +152,11 @@ INSTANTIATE_TEST_SUITE_P(
                       EnvironmentCase{"PipeClosedEarly", listing_of(20000, "L1"),
                                       [](const ScratchDir &, Shell &s) { s.output = "| head -c 1"; }, 1,
                                       "tarvello: cannot write standard output: Broken pipe\n", kNotChecked},
-                      EnvironmentCase{"FileSizeLimit", listing_of(200, std::string(500, 'x')),
-                                      [](const ScratchDir &, Shell &s) { s.setup = "ulimit -f 8;"; }, 1,
-                                      "tarvello: cannot write ai_fixed.obj: File too large\n", kNotChecked},
+                      EnvironmentCase{
+                          "FileSizeLimit", listing_of(200, std::string(500, 'x')),
+                          [](const ScratchDir &, Shell &s) { s.setup = "ulimit -f 8;"; }, 1,
+                          "tarvello: cannot write ai_fixed.obj: File too large; ai_fixed.obj is now empty\n",
+                          kNotChecked},
                       EnvironmentCase{"FifoTableMisses", crlf({"H", "\thandler 0x03 OnOpen"}),
                                       [](const ScratchDir &d, Shell &s) {
                                         fs::remove(d.path() / "vars/handler.txt");
@@ -193,23 +216,24 @@ INSTANTIATE_TEST_SUITE_P(
                                       [](const ScratchDir &d, const testing::ToolRun &) {
                                         EXPECT_TRUE(fs::is_fifo(d.path() / "ai_fixed.obj"));
                                       }},
-                      EnvironmentCase{"AnswersLinkedToTheOutputKeepTheirBytes", "H\r\n",
+                      EnvironmentCase{"AnswersThatAreTheOutputAreRefused", "H\r\n",
                                       [](const ScratchDir &d, Shell &s) {
                                         d.write("answers.txt", "10 5\n");
                                         fs::create_hard_link(d.path() / "answers.txt",
                                                              d.path() / "ai_fixed.obj");
                                         s.input = "<answers.txt";
                                       },
-                                      0, "", "H\r\n\r\n",
-                                      [](const ScratchDir &d, const testing::ToolRun &) {
-                                        EXPECT_EQ(d.read("answers.txt"), "10 5\n");
-                                      }},
+                                      1, "tarvello: standard input is the same file as ai_fixed.obj\n",
+                                      "10 5\n"},
                       EnvironmentCase{"FailedReplacementLeavesItEmpty", crlf({"H", "L1"}),
                                       [](const ScratchDir &d, Shell &s) {
                                         d.write("ai_fixed.obj", "old");
                                         s.wrapper = strace("rename:error=EIO:when=2");
                                       },
-                                      1, "tarvello: cannot replace ai_fixed.obj: Input/output error\n", ""},
+                                      1,
+                                      "tarvello: cannot replace ai_fixed.obj: Input/output error; "
+                                      "ai_fixed.obj is now empty\n",
+                                      ""},
                       EnvironmentCase{"ModeIsCarriedOver", "H\r\n",
                                       [](const ScratchDir &d, Shell &) {
                                         d.write("ai_fixed.obj", "old");
@@ -248,9 +272,84 @@ INSTANTIATE_TEST_SUITE_P(
                       EnvironmentCase{"QuitMidRunLeavesItEmpty", listing_of(40000, "L1"),
                                       [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "QUIT"); }, 131,
                                       "", ""},
-                      EnvironmentCase{"KilledMidRunLeavesItEmpty", listing_of(40000, "L1"),
+                      // The new file has no name until it is whole, so nothing is left.
+                      EnvironmentCase{"KilledMidRunLeavesNothing", listing_of(40000, "L1"),
                                       [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "KILL"); }, 137,
-                                      "", "", [](const ScratchDir &, const testing::ToolRun &) {}, 1},
+                                      "", ""},
+                      EnvironmentCase{
+                          "AbortedMidRunLeavesNothing", listing_of(40000, "L1"),
+                          [](const ScratchDir &d, Shell &s) { stopped_in_named_file(d, s, "ABRT"); }, 134, "",
+                          ""},
+                      EnvironmentCase{
+                          "RealTimeSignalMidRunLeavesNothing", listing_of(40000, "L1"),
+                          [](const ScratchDir &d, Shell &s) { stopped_in_named_file(d, s, "40"); }, 168, "",
+                          ""},
+                      // The names a new file took from the process number, planted ahead of the run.
+                      EnvironmentCase{
+                          "PlantedNamesAreNoHindrance", crlf({"H", "L1"}),
+                          [](const ScratchDir &, Shell &s) {
+                            s.wrapper = "sh -c 'touch ai_fixed.obj.$$.part; for n in $(seq 99); "
+                                        "do touch ai_fixed.obj.$$-$n.part; done; exec \"$0\"'";
+                          },
+                          0, "", crlf({"H", "L11", ""}), [](const ScratchDir &, const testing::ToolRun &) {},
+                          100},
+                      // Progress that fails to show, after the result is whole, still leaves no result.
+                      EnvironmentCase{
+                          "ProgressThatFailsLeavesItEmpty", crlf({"H", "L1"}),
+                          [](const ScratchDir &d, Shell &s) {
+                            d.write("ai_fixed.obj", "old");
+                            s.output = ">screen.txt";
+                            s.wrapper = strace("write:error=EIO:when=3+", "screen.txt");
+                          },
+                          1, "tarvello: cannot write standard output: Input/output error\n", ""},
+                      // Another program appends a line while the run waits at the table check.
+                      EnvironmentCase{"ListingThatGrowsIsRefused", crlf({"H", "L1", "L2"}),
+                                      [](const ScratchDir &d, Shell &s) {
+                                        d.write("ai.obj", crlf({"H", "L1"}));
+                                        s.setup = "(sleep 0.5; printf 'L2\\r\\n' >>ai.obj) &";
+                                        s.wrapper =
+                                            strace("openat:delay_enter=2000000:when=1", "vars/function.txt");
+                                      },
+                                      1, "tarvello: ai.obj changed while it was read\n", ""},
+                      // A new file is made for this user alone, and widened only when whole.
+                      EnvironmentCase{
+                          "NewFileIsOwnerOnly", crlf({"H", "L1"}),
+                          [](const ScratchDir &, Shell &s) {
+                            s.setup = "umask 000;";
+                            s.wrapper = "ASAN_OPTIONS=detect_leaks=0 strace -qq -o ../made.txt -e "
+                                        "trace=openat,open,creat";
+                          },
+                          0, "", crlf({"H", "L11", ""}),
+                          [](const ScratchDir &d, const testing::ToolRun &) {
+                            std::ifstream made(d.path().string() + "/../made.txt");
+                            int creates = 0;
+                            for (std::string call; std::getline(made, call);) {
+                              if (call.find("O_CREAT") != std::string::npos ||
+                                  call.find("O_TMPFILE") != std::string::npos) {
+                                ++creates;
+                                EXPECT_NE(call.find(", 0600) = "), std::string::npos) << call;
+                              }
+                            }
+                            EXPECT_GE(creates, 2);
+                            EXPECT_EQ(fs::status(d.path() / "ai_fixed.obj").permissions(), fs::perms(0666));
+                          }},
+                      // An access list and an extended attribute come through a run.
+                      EnvironmentCase{"AccessListAndAttributesAreKept", "H\r\n",
+                                      [](const ScratchDir &d, Shell &s) {
+                                        d.write("ai_fixed.obj", "old");
+                                        fs::permissions(d.path() / "ai_fixed.obj", fs::perms(0640));
+                                        s.setup = "setfacl -m u:nobody:rw ai_fixed.obj && "
+                                                  "setfattr -n user.note -v kept ai_fixed.obj && ";
+                                      },
+                                      0, "", "H\r\n\r\n",
+                                      [](const ScratchDir &d, const testing::ToolRun &) {
+                                        EXPECT_EQ(output_of(d, "getfacl -cp ai_fixed.obj"),
+                                                  "user::rw-\nuser:nobody:rw-\ngroup::r--\nmask::rw-\n"
+                                                  "other::---\n\n");
+                                        EXPECT_EQ(
+                                            output_of(d, "getfattr --only-values -n user.note ai_fixed.obj"),
+                                            "kept");
+                                      }},
                       // The reader starts late, so the pipe fills and a write finds it full.
                       EnvironmentCase{"NonBlockingStdoutIsWaitedOn", listing_of(30000, "L1"),
                                       [](const ScratchDir &, Shell &s) {
@@ -287,17 +386,96 @@ INSTANTIATE_TEST_SUITE_P(
                                       0, "", crlf({"H", kCallFixed, "L11", ""})}),
     [](const auto &info) { return info.param.name; });
 
+/// A run whose input is ai_fixed.obj reached through a second mount of the
+/// folder, which shows the file under other device and index numbers.
+struct RouteCase {
+  const char *name;
+  std::string fixed; ///< what ai_fixed.obj holds, and must still hold
+  /// Leads an input through `route`, the folder mounted again.
+  std::function<void(const ScratchDir &, const std::string &route, Shell &)> setup;
+  std::string err;
+};
+
+class SecondRoute : public ::testing::TestWithParam<RouteCase> {};
+
+TEST_P(SecondRoute, IsRefusedAndChangesNothing) {
+  const RouteCase &c = GetParam();
+  const ScratchDir dir;
+  const std::string route = dir.path().string() + ".route";
+  fs::create_directory(route);
+  if (std::system(("bindfs " + dir.path().string() + " " + route + " 2>/dev/null").c_str()) != 0) {
+    fs::remove(route);
+    GTEST_SKIP() << "bindfs cannot mount here";
+  }
+  dir.write("ai.obj", "H\r\nL1\r\n");
+  dir.write_tables();
+  dir.write("ai_fixed.obj", c.fixed);
+  Shell shell;
+  c.setup(dir, route, shell);
+  const auto run = run_tool(dir, "10 5\n", shell);
+  const std::string unmount =
+      "fusermount -u " + route + " || fusermount3 -u " + route + " || umount " + route;
+  EXPECT_EQ(std::system(unmount.c_str()), 0);
+  fs::remove(route);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, c.err);
+  EXPECT_EQ(dir.read("ai_fixed.obj"), c.fixed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Posix, SecondRoute,
+    ::testing::Values(RouteCase{"ToTheListing", "H\r\nL1\r\n",
+                                [](const ScratchDir &d, const std::string &route, Shell &) {
+                                  fs::remove(d.path() / "ai.obj");
+                                  fs::create_symlink(route + "/ai_fixed.obj", d.path() / "ai.obj");
+                                },
+                                "tarvello: ai_fixed.obj is the same file as ai.obj\n"},
+                      RouteCase{"ToATable", crlf({kCallFixed}),
+                                [](const ScratchDir &d, const std::string &route, Shell &) {
+                                  fs::remove(d.path() / "vars/function.txt");
+                                  fs::create_symlink(route + "/ai_fixed.obj", d.path() / "vars/function.txt");
+                                },
+                                "tarvello: ai_fixed.obj is the same file as vars/function.txt\n"},
+                      RouteCase{"ToStandardInput", "10 5\n",
+                                [](const ScratchDir &, const std::string &route, Shell &s) {
+                                  s.input = "<" + route + "/ai_fixed.obj";
+                                },
+                                "tarvello: standard input is the same file as ai_fixed.obj\n"}),
+    [](const auto &info) { return info.param.name; });
+
+// A file mounted over ai_fixed.obj, as containers do, cannot be renamed over.
+TEST(PosixMountedOutput, IsRefusedWithTheWayAround) {
+  const ScratchDir dir;
+  dir.write("ai.obj", "H\r\n");
+  dir.write_tables();
+  dir.write("ai_fixed.obj", "old");
+  dir.write("elsewhere", "mounted");
+  const std::string fixed = (dir.path() / "ai_fixed.obj").string();
+  if (std::system(
+          ("mount --bind " + (dir.path() / "elsewhere").string() + " " + fixed + " 2>/dev/null").c_str()) !=
+      0) {
+    GTEST_SKIP() << "cannot mount here";
+  }
+  const auto run = run_tool(dir, "10 5\n");
+  EXPECT_EQ(std::system(("umount " + fixed).c_str()), 0);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err,
+            "tarvello: cannot replace ai_fixed.obj: a file mounted there; mount its folder instead\n");
+  EXPECT_EQ(dir.read("elsewhere"), "mounted");
+}
+
 TEST(PosixMessages, ShowAFoldersControlBytesAsQuestionMarks) {
   const ScratchDir dir;
+  // Controls, bytes that are no UTF-8 and a mark that turns the text around; the letter stays.
   const std::string folder = "a\x1b]0;title\x07\nb\xc2\x9b"
-                             "2J";
+                             "2J\xff\xfe\x9b\xe2\x80\xae\xd0\x96";
   fs::create_directory(dir.path() / folder);
   Shell shell;
-  shell.setup = "cd a*J &&";
+  shell.setup = "cd a* &&";
   const auto run = run_tool(dir, "", shell);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "tarvello: cannot read ai.obj in " + dir.path().string() +
-                         "/a?]0;title??b?2J: No such file or directory\n");
+                         "/a?]0;title??b?2J????\xd0\x96: No such file or directory\n");
 }
 
 // However little memory there is, the run ends with its status and no signal:

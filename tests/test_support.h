@@ -44,7 +44,7 @@ private:
   std::string bytes_;
 };
 
-/// How many of the run's new files, "ai_fixed.obj.PID.part", stand in `dir`.
+/// How many named new files, "ai_fixed.obj.RANDOM.part", stand in `dir`.
 int new_files_left(const ScratchDir &dir);
 
 struct ToolRun {

@@ -35,16 +35,19 @@ void convert(RunState &st, OutBuffer &screen) {
 void run(const Console &console, OutBuffer &screen) {
   OutputFile fixed(kFixed, console.err);
   auto st = std::make_unique<RunState>(fixed);
-  open_run_files(*st, fixed);
+  const platform::Stamp listing = open_run_files(*st, fixed);
   print_banner(screen);
   st->Lx = ask_offset("Start writing from entry (Lxx): ", console, screen);
   st->Sx = ask_offset("Start writing from entry (Sxx): ", console, screen);
   check_tables(st->tables, console.err);
   fixed.start();
   convert(*st, screen);
+  if (st->in.stamp() != listing) { // another program wrote it meanwhile
+    throw Fatal(message::changed_while_read(kListing));
+  }
   st->out.flush();
+  screen.flush(); // before the result is in place, so that a failed write leaves ai_fixed.obj empty
   fixed.commit();
-  screen.flush(); // the report follows the last progress line
   report_misses(st->tables, kListing, console.err);
   report_doubts(st->doubts, kListing, console.err);
 }

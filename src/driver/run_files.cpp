@@ -1,5 +1,6 @@
 #include "driver/run_files.h"
 
+#include "driver/output_mark.h"
 #include "io/encoding.h"
 #include "io/fatal.h"
 #include "io/message.h"
@@ -85,6 +86,8 @@ void refuse_unreplaceable(const NameFacts &at) {
     cause = Cause::own(Cause::Own::not_regular_file);
   } else if (at.others) {
     cause = Cause::own(Cause::Own::another_users_file);
+  } else if (at.mount_point) {
+    cause = Cause::own(Cause::Own::mount_point);
   }
   if (cause.failed()) {
     throw Fatal(message::cannot("replace", kFixed, cause));
@@ -94,6 +97,9 @@ void refuse_unreplaceable(const NameFacts &at) {
 /// Nothing the run prints may land in one of its files. The error line goes
 /// to the console stream that is none of them, if one is.
 template <typename Inputs> void refuse_shared_streams(const Inputs &ins, const FileId &output) {
+  if (platform::file_id(platform::kStdin) == output) { // the answers would be replaced
+    throw Fatal(message::same_file("standard input", kFixed));
+  }
   const auto out = run_file(platform::file_id(platform::kStdout), ins, output);
   const auto err = run_file(platform::file_id(platform::kStderr), ins, output);
   if (err) {
@@ -107,7 +113,7 @@ template <typename Inputs> void refuse_shared_streams(const Inputs &ins, const F
 
 } // namespace
 
-void open_run_files(RunState &st, OutputFile &fixed) {
+platform::Stamp open_run_files(RunState &st, OutputFile &fixed) {
   // Opening a FIFO listing waits for its writer; one that is the output would never come.
   if (platform::file_id(kListing) == platform::file_id(kFixed)) {
     throw Fatal(message::same_file(kFixed, kListing));
@@ -116,6 +122,8 @@ void open_run_files(RunState &st, OutputFile &fixed) {
     throw Fatal(cause.missing() ? message::listing_missing(kListing, cause)
                                 : message::cannot("read", kListing, cause));
   }
+  // A change after this shows at the end; one before it is read whole, as the listing is read to its end.
+  const platform::Stamp opened = st.in.stamp();
   if (mark_of(st.in.start(kUtf8Mark.size())) == Mark::utf16) {
     throw Fatal(message::file_is(kListing, Cause::own(Cause::Own::utf16)));
   }
@@ -125,7 +133,9 @@ void open_run_files(RunState &st, OutputFile &fixed) {
   const NameFacts at = platform::examine_name(kFixed);
   refuse_unreplaceable(at);
   refuse_shared_streams(ins, output);
+  refuse_marked_routes(kFixed, st.in);
   fixed.empty_target(at);
+  return opened;
 }
 
 } // namespace tarvello

@@ -84,6 +84,8 @@ public:
   long line_number() const { return skipped_ ? breaks_before(offset_ + begin_) : line_number_; }
   const char *path() const { return path_; }
   platform::FileId id() const { return platform::file_id(fd_); }
+  /// The file's size and time now; unknown for a pipe.
+  platform::Stamp stamp() const { return platform::stamp_of(fd_); }
 
 private:
   /// read_line for a line that needs more of the file, ends it, or is too long.

@@ -17,6 +17,8 @@ std::string Cause::text() const {
     return "a symbolic link";
   case Own::another_users_file:
     return "another user's file";
+  case Own::mount_point:
+    return "a file mounted there; mount its folder instead";
   case Own::utf16:
     return "UTF-16 text; save it as plain (ANSI or UTF-8) text";
   case Own::none:
@@ -49,18 +51,58 @@ std::string range() { return std::to_string(kLeastNumber) + " to " + std::to_str
 
 constexpr std::string_view kTool = "tarvello: ";
 
-/// `text` with each control character as "?": C0, DEL and C1 (as UTF-8 writes
-/// it), so no name or argument quoted can end the line or steer the terminal.
-/// Other bytes stay, as letters outside ASCII must.
+/// A code point and the count of bytes that UTF-8 writes it in; a count of 0
+/// where the bytes at hand are no valid UTF-8.
+struct CodePoint {
+  char32_t value = 0;
+  std::size_t length = 0;
+};
+
+CodePoint decode(std::string_view text, std::size_t at) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
+  const unsigned lead = byte(0);
+  const std::size_t length = lead < 0x80   ? 1
+                             : lead < 0xC2 ? 0
+                             : lead < 0xE0 ? 2
+                             : lead < 0xF0 ? 3
+                             : lead < 0xF5 ? 4
+                                           : 0;
+  if (length == 0 || at + length > text.size()) {
+    return {};
+  }
+  char32_t value = length == 1 ? lead : lead & (0x7FU >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) {
+      return {};
+    }
+    value = (value << 6) | (byte(i) & 0x3F);
+  }
+  static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000}; // shorter forms are not UTF-8
+  const bool valid = value >= kLeast[length] && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
+  return {value, valid ? length : 0};
+}
+
+/// Whether a terminal takes `c` as a control: C0, DEL and C1, or a mark that
+/// turns the direction of the text after it.
+bool steers(char32_t c) {
+  return c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+         (c >= 0x2066 && c <= 0x2069);
+}
+
+/// `text` with each control and each byte that is no valid UTF-8 as "?", so
+/// no name or argument quoted can end the line or steer the terminal. Letters
+/// in any script stay.
 std::string printable(std::string_view text) {
   std::string shown;
   shown.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    const bool c1 =
-        byte == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
-    i += c1 ? 1 : 0;
-    shown += byte < 0x20 || byte == 0x7F || c1 ? '?' : text[i];
+  for (std::size_t at = 0; at < text.size();) {
+    const CodePoint c = decode(text, at);
+    if (c.length == 0 || steers(c.value)) {
+      shown += '?';
+    } else {
+      shown.append(text.substr(at, c.length));
+    }
+    at += c.length == 0 ? 1 : c.length;
   }
   return shown;
 }
@@ -143,6 +185,32 @@ std::string number_out_of_range(std::string_view path, std::int64_t line) {
 
 std::string same_file(std::string_view output, std::string_view input) {
   return joined({shown(output), " is the same file as ", shown(input)});
+}
+
+std::string cannot_create_in(const std::string &folder, const Cause &cause) {
+  return joined(
+      {"cannot create a new file in ", folder.empty() ? "the working folder" : folder, ": ", cause.text()});
+}
+
+std::string not_kept(const platform::Carry &carried, std::string_view target) {
+  using Part = platform::Carry::Part;
+  const std::string attribute = "the attribute " + carried.attribute + " of";
+  const std::string_view part = carried.part == Part::owner         ? "the owner of"
+                                : carried.part == Part::group       ? "the group of"
+                                : carried.part == Part::access_list ? "the access list of"
+                                : carried.part == Part::attribute   ? std::string_view(attribute)
+                                                                    : "the permissions of";
+  return cannot(joined({"keep ", part}), target, Cause::system(carried.err));
+}
+
+std::string now_empty(std::string_view target) { return joined({"; ", shown(target), " is now empty"}); }
+
+std::string may_not_last(std::string_view target) {
+  return joined({"; the new ", shown(target), " may not last through a loss of power"});
+}
+
+std::string changed_while_read(std::string_view path) {
+  return joined({shown(path), " changed while it was read"});
 }
 
 std::string file_is(std::string_view path, const Cause &cause) {

@@ -6,6 +6,7 @@
 // is a change in this one file.
 
 #include "io/line_tally.h"
+#include "platform/platform.h"
 
 #include <cstdint>
 #include <iosfwd>
@@ -19,7 +20,7 @@ namespace tarvello {
 class Cause {
 public:
   /// The causes the system has no error number for.
-  enum class Own { none, not_regular_file, symbolic_link, another_users_file, utf16 };
+  enum class Own { none, not_regular_file, symbolic_link, another_users_file, mount_point, utf16 };
 
   Cause() = default;
   static Cause system(int err) { return Cause(err, Own::none); }
@@ -54,6 +55,16 @@ std::string listing_missing(std::string_view listing, const Cause &cause);
 std::string line_too_long(std::string_view path, std::int64_t line);
 std::string number_out_of_range(std::string_view path, std::int64_t line);
 std::string same_file(std::string_view output, std::string_view input);
+/// "cannot create a new file in FOLDER: CAUSE", for the run's own new file.
+std::string cannot_create_in(const std::string &folder, const Cause &cause);
+/// What the platform could not carry over to the new `target`, as in
+/// "cannot keep the group of ai_fixed.obj: Operation not permitted".
+std::string not_kept(const platform::Carry &carried, std::string_view target);
+/// What a failure of the output adds once the target was emptied, or once it
+/// was replaced but not yet made to last.
+std::string now_empty(std::string_view target);
+std::string may_not_last(std::string_view target);
+std::string changed_while_read(std::string_view path);
 /// A file whose cause is its own, as in "ai.obj is UTF-16 text; ...".
 std::string file_is(std::string_view path, const Cause &cause);
 std::string unknown_option(std::string_view arg);

@@ -3,16 +3,35 @@
 #include "io/fatal.h"
 #include "io/message.h"
 
+#include <chrono>
+#include <cstdint>
 #include <exception>
+#include <random>
 #include <utility>
 
 namespace tarvello {
 
 namespace {
 
-/// Names tried after "TARGET.PID.part" when one is taken, as by a file that a
-/// killed run of the same number left.
+/// Names tried for the new file when one is taken.
 constexpr int kNames = 100;
+
+/// "TARGET.RANDOM.part", a name no other program can plant ahead of this run.
+std::string new_name(const char *target) {
+  std::uint64_t random = 0;
+  try {
+    std::random_device device;
+    random = (std::uint64_t{device()} << 32) ^ device();
+  } catch (const std::exception &) { // no source of randomness: the clock, as the names are retried
+    random = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  }
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string name = std::string(target) + ".";
+  for (int i = 0; i < 16; ++i, random >>= 4) {
+    name += kDigits[random & 15];
+  }
+  return name + ".part";
+}
 
 } // namespace
 
@@ -21,14 +40,18 @@ OutputFile::~OutputFile() { abandon(); }
 void OutputFile::empty_target(const platform::NameFacts &old) {
   old_ = old;
   start();
-  close();
   put_in_place();
-  // Else a loss of power could bring back an earlier result, which might pass for this run's.
-  if (old.kind == platform::NameFacts::Kind::regular) {
-    if (const int err = platform::sync_working_folder(); err != 0) {
-      fail("replace", err);
-    }
+}
+
+void OutputFile::start() {
+  const int err = platform::create_unnamed_file(fd_);
+  if (err == 0) {
+    return;
   }
+  if (!platform::no_unnamed_files(err)) {
+    fail_with(message::cannot_create_in(platform::working_folder(), Cause::system(err)));
+  }
+  take_name(false);
 }
 
 void OutputFile::write(std::string_view bytes) {
@@ -37,33 +60,49 @@ void OutputFile::write(std::string_view bytes) {
   }
 }
 
-void OutputFile::commit() {
+void OutputFile::commit() { put_in_place(); }
+
+void OutputFile::put_in_place() {
+  carry_over();
   if (const int err = platform::sync_file(fd_); err != 0) {
     fail("write", err);
   }
+  if (path_.empty()) {
+    take_name(true);
+  }
   close();
-  put_in_place();
+  if (const int err = platform::replace_file(path_.c_str(), target_); err != 0) {
+    fail("replace", err);
+  }
+  platform::forget_new_file(); // a stop in between removes a name that is gone
+  path_.clear();
+  stage_ = stage_ == Stage::untouched ? Stage::emptied : Stage::replaced;
+  // Else a loss of power could bring back what stood there before.
+  if (const int err = platform::sync_working_folder(); err != 0) {
+    fail("sync the folder of", err);
+  }
 }
 
-void OutputFile::start() {
-  const std::string stem = std::string(target_) + "." + std::to_string(platform::process_id());
+/// Never leaves the new file open to more users than the old one was.
+void OutputFile::carry_over() {
+  const platform::Carry carried = platform::carry_over(fd_, old_);
+  if (carried.part != platform::Carry::Part::none) {
+    fail_with(message::not_kept(carried, target_));
+  }
+}
+
+void OutputFile::take_name(bool link) {
   int err = 0;
   for (int n = 0; n < kNames; ++n) {
-    path_ = stem + (n == 0 ? "" : "-" + std::to_string(n)) + ".part";
-    err = platform::create_new_file(path_.c_str(), fd_);
+    path_ = new_name(target_);
+    err = link ? platform::name_new_file(fd_, path_.c_str()) : platform::create_new_file(path_.c_str(), fd_);
     if (!platform::already_exists(err)) {
       break;
     }
   }
   if (err != 0) {
     path_.clear();
-    fail("create", err);
-  }
-  platform::remove_on_stop(path_.c_str());
-  if (old_.kind == platform::NameFacts::Kind::regular) {
-    if (const int carried = platform::carry_over(fd_, old_); carried != 0) {
-      fail("replace", carried);
-    }
+    fail_with(message::cannot_create_in(platform::working_folder(), Cause::system(err)));
   }
 }
 
@@ -74,16 +113,20 @@ void OutputFile::close() {
   }
 }
 
-void OutputFile::put_in_place() {
-  if (const int err = platform::replace_file(path_.c_str(), target_); err != 0) {
-    fail("replace", err);
-  }
-  platform::remove_on_stop(nullptr); // a stop in between removes a name that is gone
-  path_.clear();
+void OutputFile::fail(std::string_view verb, int err) {
+  fail_with(message::cannot(verb, target_, Cause::system(err)));
 }
 
-void OutputFile::fail(std::string_view verb, int err) {
-  throw Fatal(message::cannot(verb, target_, Cause::system(err)));
+void OutputFile::fail_with(const std::string &text) {
+  switch (stage_) {
+  case Stage::untouched:
+    throw Fatal(text);
+  case Stage::emptied:
+    throw Fatal(text + message::now_empty(target_));
+  case Stage::replaced:
+    throw Fatal(text + message::may_not_last(target_));
+  }
+  throw Fatal(text);
 }
 
 void OutputFile::abandon() noexcept {
@@ -94,7 +137,7 @@ void OutputFile::abandon() noexcept {
     return;
   }
   const int err = platform::remove_file(path_.c_str());
-  platform::remove_on_stop(nullptr);
+  platform::forget_new_file();
   try {
     if (err != 0) {
       message::print_warning(warnings_, message::cannot("remove", path_, Cause::system(err)));

@@ -14,8 +14,10 @@ namespace tarvello {
 /// never opened, so no link, second route or shared name leads a write
 /// anywhere else, and whatever stops the run leaves the target empty or whole.
 ///
-/// The new file is named for the target, "TARGET.PID.part": only SIGKILL, a
-/// crash or a loss of power leave one behind.
+/// The new file is open to this user alone until it is whole. Where the file
+/// system can hold a file with no name, it has none until then, so nothing
+/// ever leaves it behind; elsewhere it is "TARGET.RANDOM.part", which only
+/// SIGKILL, a crash or a loss of power leave behind.
 class OutputFile : public Sink {
 public:
   /// `target` is a name in the working folder; a new file that cannot be
@@ -28,27 +30,35 @@ public:
 
   /// Puts an empty file of the run's own in the target's place, carrying
   /// over what the platform keeps of `old`, what stands there now. Throws
-  /// Fatal, with the target as it was.
+  /// Fatal, with the target as it was, unless the message says it is empty.
   void empty_target(const platform::NameFacts &old);
-  /// Makes the new file that write() fills, removed by a stop until it is
-  /// put in place. Throws Fatal.
+  /// Makes the new file that write() fills. Throws Fatal.
   void start();
   void write(std::string_view bytes) override;
-  /// Puts the new file, synced and closed, in the target's place. Throws
-  /// Fatal, and the target stays empty.
+  /// Puts the new file, synced and closed, in the target's place, and makes
+  /// the folder's new name last. Throws Fatal, and the target stays empty
+  /// unless the message says otherwise.
   void commit();
 
 private:
-  void close();
+  /// What the target holds now, as a failure's message says.
+  enum class Stage { untouched, emptied, replaced };
+
   void put_in_place();
+  void carry_over();
+  /// Finds a free name for the new file: `link` gives the unnamed one a name, else one is made.
+  void take_name(bool link);
+  void close();
   [[noreturn]] void fail(std::string_view verb, int err);
+  [[noreturn]] void fail_with(const std::string &text);
   void abandon() noexcept;
 
   const char *target_;
   std::ostream &warnings_;
   platform::NameFacts old_;
-  std::string path_; ///< the new file's name, while there is one
+  std::string path_; ///< the new file's name, while it has one
   int fd_ = -1;
+  Stage stage_ = Stage::untouched;
 };
 
 } // namespace tarvello

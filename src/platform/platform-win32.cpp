@@ -69,18 +69,43 @@ FileId id_of(HANDLE handle) {
 }
 
 /// The run's new file, which a stop removes while `armed`. The handler runs on
-/// a thread of its own; the file is open with delete sharing, so it can be
-/// removed while the run still writes it, and ending the process closes it.
+/// a thread of its own, so it waits while the run names a new file and only
+/// then looks; the file is open with delete sharing, so it can be removed
+/// while the run still writes it, and ending the process closes it.
 char removed_on_stop[64];
 volatile LONG armed = 0;
+SRWLOCK naming = SRWLOCK_INIT;
 
 BOOL WINAPI stop(DWORD event) {
+  AcquireSRWLockExclusive(&naming);
   if (armed == 0 || !console_event_ends_run(event)) {
+    ReleaseSRWLockExclusive(&naming);
     return FALSE; // the system's own handling ends the process
   }
   DeleteFileA(removed_on_stop);
   TerminateProcess(GetCurrentProcess(), STATUS_CONTROL_C_EXIT);
   return TRUE;
+}
+
+/// A time of the system's, in 100-nanosecond steps from 1601, as a stamp's.
+void set_time(Stamp &stamp, const FILETIME &time) {
+  const std::int64_t ticks =
+      static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime);
+  stamp.seconds = ticks / 10000000;
+  stamp.nanoseconds = ticks % 10000000 * 100;
+}
+
+Stamp stamp_of_handle(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(handle) != FILE_TYPE_DISK || GetFileInformationByHandle(handle, &info) == 0 ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return {};
+  }
+  Stamp stamp;
+  stamp.known = true;
+  stamp.size = static_cast<std::int64_t>((std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow);
+  set_time(stamp, info.ftLastWriteTime);
+  return stamp;
 }
 
 /// Windows refuses to open a directory as a denied access; say what it is.
@@ -175,19 +200,40 @@ int open_for_reading(const char *path, bool /*no_wait*/, int &fd) {
   return fd < 0 ? open_failure(path) : 0;
 }
 
+int create_unnamed_file(int &) { return ERROR_NOT_SUPPORTED; } // every file here has a name
+
+bool no_unnamed_files(int err) { return err == ERROR_NOT_SUPPORTED; }
+
 int create_new_file(const char *path, int &fd) {
+  if (std::strlen(path) >= sizeof removed_on_stop) {
+    return ERROR_FILENAME_EXCED_RANGE;
+  }
+  static const bool installed = SetConsoleCtrlHandler(stop, TRUE) != 0;
+  (void)installed;                  // without it, an event ends the process as the system would
+  AcquireSRWLockExclusive(&naming); // a console event now waits until the handler knows the name
   const HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    return static_cast<int>(GetLastError());
+  int err = handle == INVALID_HANDLE_VALUE ? static_cast<int>(GetLastError()) : 0;
+  if (err == 0) {
+    fd = fresh([&] { return _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY); });
+    err = fd < 0 ? crt_failure() : 0;
   }
-  fd = fresh([&] { return _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY); });
-  if (fd < 0) {
-    const int err = crt_failure();
+  if (err == 0) {
+    std::strcpy(removed_on_stop, path);
+    armed = 1;
+  } else if (handle != INVALID_HANDLE_VALUE) {
     CloseHandle(handle);
-    return err;
   }
-  return 0;
+  ReleaseSRWLockExclusive(&naming);
+  return err;
+}
+
+int name_new_file(int, const char *) { return ERROR_NOT_SUPPORTED; } // never unnamed: nothing to name
+
+void forget_new_file() {
+  AcquireSRWLockExclusive(&naming);
+  armed = 0;
+  ReleaseSRWLockExclusive(&naming);
 }
 
 NameFacts examine_name(const char *path) {
@@ -208,7 +254,7 @@ NameFacts examine_name(const char *path) {
   return facts;
 }
 
-int carry_over(int, const NameFacts &) { return 0; } // a new file takes its folder's permissions
+Carry carry_over(int, const NameFacts &) { return {}; } // a new file takes its folder's permissions
 
 int replace_file(const char *from, const char *to) {
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0
@@ -239,20 +285,32 @@ FileId file_id(const char *path) {
   return id;
 }
 
-void remove_on_stop(const char *path) {
-  armed = 0;
-  if (path == nullptr || std::strlen(path) >= sizeof removed_on_stop) {
-    return;
+Stamp stamp_of(int fd) { return stamp_of_handle(handle_of(fd)); }
+
+Stamp stamp_of(const char *path) {
+  const HANDLE handle = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return {};
   }
-  std::strcpy(removed_on_stop, path);
-  static bool installed = false;
-  if (!installed) {
-    installed = SetConsoleCtrlHandler(stop, TRUE) != 0;
-  }
-  armed = 1;
+  const Stamp stamp = stamp_of_handle(handle);
+  CloseHandle(handle);
+  return stamp;
 }
 
-unsigned long process_id() { return GetCurrentProcessId(); }
+int set_modification_time(const char *path, const Stamp &time) {
+  const HANDLE handle =
+      CreateFileA(path, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return static_cast<int>(GetLastError());
+  }
+  const auto ticks = static_cast<std::uint64_t>(time.seconds * 10000000 + time.nanoseconds / 100);
+  const FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  const int err = SetFileTime(handle, nullptr, nullptr, &written) != 0 ? 0 : static_cast<int>(GetLastError());
+  CloseHandle(handle);
+  return err;
+}
 
 long read_some(int fd, char *data, std::size_t size) {
   const int got = fresh([&] { return _read(fd, data, chunk(size)); });

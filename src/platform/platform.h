@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tarvello::platform {
 
@@ -35,12 +37,28 @@ int prepare_process();
 /// fails as "Is a directory" here or at its first read.
 int open_for_reading(const char *path, bool no_wait, int &fd);
 
-/// Makes the new file `path` for writing as bytes, never an existing name
-/// (not even a link that leads nowhere), not inherited by child processes,
-/// with the permissions a new file gets here. Returns 0 and sets `fd`, or
-/// returns the error code; a name that exists gives one that already_exists()
-/// knows.
+/// Makes a new file with no name in the working folder, for writing as
+/// bytes, readable and writable by this user alone, not inherited by child
+/// processes: nothing is left of it if the process dies before name_new_file
+/// gives it a name. Returns 0 and sets `fd`, or the error code; one that
+/// no_unnamed_files() knows where the file system cannot hold such a file.
+int create_unnamed_file(int &fd);
+bool no_unnamed_files(int err);
+
+/// Makes the new file `path`, as create_unnamed_file does but with a name:
+/// never an existing name (not even a link that leads nowhere). A taken name
+/// gives an error code that already_exists() knows.
 int create_new_file(const char *path, int &fd);
+/// Gives the unnamed file open as `fd` the new name `path`. Returns 0 or the
+/// error code, as create_new_file does.
+int name_new_file(int fd, const char *path);
+/// From the moment a new file has a name through create_new_file or
+/// name_new_file until forget_new_file(), a stop that would end the process
+/// removes it first (the name is shorter than 64 bytes): every signal whose
+/// default ends the process, and on Windows every console event that ends
+/// it. A signal that was ignored, or had a handler, when the process started
+/// keeps it.
+void forget_new_file();
 
 /// What stands at a name, looked at without following a link there.
 struct NameFacts {
@@ -49,17 +67,32 @@ struct NameFacts {
   /// Why it may not be replaced when the system says why: a directory, no
   /// permission to write it, or a failure to look at it. 0 otherwise.
   int err = 0;
-  bool others = false;     ///< a regular file of another user, whose place this user may not take
-  std::uint32_t mode = 0;  ///< a regular file's permission bits, where the platform has them
-  std::uint32_t owner = 0; ///< its owner and group, where the platform has them
+  bool others = false;      ///< a regular file of another user, whose place this user may not take
+  bool mount_point = false; ///< a file mounted there, which no rename can replace
+  std::uint32_t mode = 0;   ///< a regular file's permission bits, where the platform has them
+  std::uint32_t owner = 0;  ///< its owner and group, where the platform has them
   std::uint32_t group = 0;
+  /// Its extended attributes, names and values, the access list among them,
+  /// where the platform has them; those the system sets itself are left out.
+  std::vector<std::pair<std::string, std::string>> attributes;
 };
 NameFacts examine_name(const char *path);
 
-/// Gives the file open as `fd` what the platform keeps of `from`, a regular
-/// file it is to replace: its permission bits, and, for the superuser, its
-/// owner and group. Returns 0 or the error code.
-int carry_over(int fd, const NameFacts &from);
+/// What carry_over could not give the new file.
+struct Carry {
+  enum class Part { none, permissions, owner, group, access_list, attribute };
+  Part part = Part::none;
+  int err = 0;
+  std::string attribute; ///< the attribute's name, for Part::attribute
+};
+/// Gives the new file open as `fd` what the platform keeps of `from`, the
+/// regular file it replaces: its permission bits, access list and extended
+/// attributes, and its group where this user may set it, or for the
+/// superuser its owner and group too. With nothing to replace, the
+/// permissions a new file gets here. Never leaves the new file open to more
+/// users than `from` was: a group that cannot be kept fails when the group
+/// may use the file.
+Carry carry_over(int fd, const NameFacts &from);
 
 /// Puts the file `from` in the place of `to` in one step: a name that stands
 /// at `to` is replaced, never written through, and its other hard links keep
@@ -75,22 +108,32 @@ int sync_working_folder();
 /// Removes the file `path`. Returns 0 or the error code.
 int remove_file(const char *path);
 
-/// From now on, until it is called with nullptr, a stop asked from outside
-/// removes the file `path` (a name in the working folder, shorter than 64
-/// bytes) before the process ends as that stop would have ended it: SIGINT,
-/// SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGPROF, SIGVTALRM or
-/// SIGXCPU; on Windows every console event that ends it. A stop that was
-/// ignored, or had a handler, when the process started keeps it.
-void remove_on_stop(const char *path);
-
 /// Whether the Windows console event with this code ends the run, which then
 /// removes its new file: Ctrl-C (0), Ctrl-Break (1), a closed window (2), a
 /// logoff (5) or a shutdown (6). Here, not with the Windows code, so that every
 /// build's tests check it.
 constexpr bool console_event_ends_run(unsigned long code) { return code <= 2 || code == 5 || code == 6; }
 
-/// The number of this process, which no other running process has.
-unsigned long process_id();
+/// A regular file's size and modification time, as the file system itself
+/// holds them now, past any cache of its attributes. Unknown for what is not
+/// a regular file, and then equal to another unknown.
+struct Stamp {
+  std::int64_t size = 0;
+  std::int64_t seconds = 0;
+  std::int64_t nanoseconds = 0;
+  bool known = false;
+  bool operator==(const Stamp &other) const {
+    return known == other.known && size == other.size && seconds == other.seconds &&
+           nanoseconds == other.nanoseconds;
+  }
+  bool operator!=(const Stamp &other) const { return !(*this == other); }
+};
+Stamp stamp_of(int fd);
+/// The same through `path`, following links.
+Stamp stamp_of(const char *path);
+/// Sets the modification time of the regular file `path` to that of `time`.
+/// Returns 0 or the error code.
+int set_modification_time(const char *path, const Stamp &time);
 
 /// What tells two names or descriptors of one file: its device and its index
 /// there. Unknown (never equal to another) for what is not a file or a FIFO.
