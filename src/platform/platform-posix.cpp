@@ -310,7 +310,9 @@ Carry carry_over(int fd, const NameFacts &from) {
   if (retried([&] { return fchmod(fd, replaces ? from.mode : new_file_mode()); }) != 0) {
     return lost(Carry::Part::permissions);
   }
-  for (const auto &[name, value] : replaces ? from.attributes : decltype(from.attributes){}) {
+  for (const auto &attribute : from.attributes) { // none but a regular file's
+    const std::string &name = attribute.first;
+    const std::string &value = attribute.second;
     if (retried([&] { return fsetxattr(fd, name.c_str(), value.data(), value.size(), 0); }) != 0) {
       return name == "system.posix_acl_access" ? lost(Carry::Part::access_list)
                                                : lost(Carry::Part::attribute, name);
