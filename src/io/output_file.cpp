@@ -70,6 +70,9 @@ void OutputFile::put_in_place() {
   if (path_.empty()) {
     take_name(true);
   }
+  if (const int err = platform::keep_new_file(fd_); err != 0) {
+    fail("write", err);
+  }
   close();
   if (const int err = platform::replace_file(path_.c_str(), target_); err != 0) {
     fail("replace", err);
@@ -139,7 +142,7 @@ void OutputFile::abandon() noexcept {
   const int err = platform::remove_file(path_.c_str());
   platform::forget_new_file();
   try {
-    if (err != 0) {
+    if (err != 0 && !platform::is_missing(err)) { // gone with its handle, where the platform marks it so
       message::print_warning(warnings_, message::cannot("remove", path_, Cause::system(err)));
     }
   } catch (const std::exception &) {

@@ -274,6 +274,8 @@ int name_new_file(int fd, const char *path) {
 
 void forget_new_file() { armed = 0; }
 
+int keep_new_file(int) { return 0; } // a named new file stays unless it is removed
+
 NameFacts examine_name(const char *path) {
   NameFacts facts;
   struct statx info {};

@@ -60,12 +60,17 @@ int hold_if_closed(int fd) {
   return 0;
 }
 
+/// Asks the system by the calls that also answer for a handle that another
+/// system handed down, as wine's standard handles are.
 FileId id_of(HANDLE handle) {
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (GetFileType(handle) != FILE_TYPE_DISK || GetFileInformationByHandle(handle, &info) == 0) {
+  FILE_ID_INFO info{};
+  if (GetFileType(handle) != FILE_TYPE_DISK ||
+      GetFileInformationByHandleEx(handle, FileIdInfo, &info, sizeof info) == 0) {
     return {};
   }
-  return {info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow, true};
+  std::uint64_t halves[2];
+  std::memcpy(halves, info.FileId.Identifier, sizeof halves);
+  return {info.VolumeSerialNumber, halves[0] ^ halves[1], true};
 }
 
 /// The run's new file, which a stop removes while `armed`. The handler runs on
@@ -87,25 +92,23 @@ BOOL WINAPI stop(DWORD event) {
   return TRUE;
 }
 
-/// A time of the system's, in 100-nanosecond steps from 1601, as a stamp's.
-void set_time(Stamp &stamp, const FILETIME &time) {
-  const std::int64_t ticks =
-      static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) | time.dwLowDateTime);
-  stamp.seconds = ticks / 10000000;
-  stamp.nanoseconds = ticks % 10000000 * 100;
+/// Marks the file open as `handle` to be deleted when it is closed, or takes the mark back.
+bool set_vanishing(HANDLE handle, bool vanishing) {
+  FILE_DISPOSITION_INFO disposition{};
+  disposition.DeleteFile = vanishing ? TRUE : FALSE;
+  return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition) != 0;
 }
 
 Stamp stamp_of_handle(HANDLE handle) {
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (GetFileType(handle) != FILE_TYPE_DISK || GetFileInformationByHandle(handle, &info) == 0 ||
-      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+  FILE_BASIC_INFO info{};
+  LARGE_INTEGER size{};
+  if (GetFileType(handle) != FILE_TYPE_DISK ||
+      GetFileInformationByHandleEx(handle, FileBasicInfo, &info, sizeof info) == 0 ||
+      (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || GetFileSizeEx(handle, &size) == 0) {
     return {};
   }
-  Stamp stamp;
-  stamp.known = true;
-  stamp.size = static_cast<std::int64_t>((std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow);
-  set_time(stamp, info.ftLastWriteTime);
-  return stamp;
+  const std::int64_t ticks = info.LastWriteTime.QuadPart; // 100-nanosecond steps from 1601
+  return {size.QuadPart, ticks / 10000000, ticks % 10000000 * 100, true};
 }
 
 /// Windows refuses to open a directory as a denied access; say what it is.
@@ -211,9 +214,12 @@ int create_new_file(const char *path, int &fd) {
   static const bool installed = SetConsoleCtrlHandler(stop, TRUE) != 0;
   (void)installed;                  // without it, an event ends the process as the system would
   AcquireSRWLockExclusive(&naming); // a console event now waits until the handler knows the name
-  const HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE handle = CreateFileA(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   int err = handle == INVALID_HANDLE_VALUE ? static_cast<int>(GetLastError()) : 0;
+  // Gone when its handle closes, however the process ends. Where the file system cannot, a stop still removes
+  // it.
+  (void)(err == 0 && set_vanishing(handle, true));
   if (err == 0) {
     fd = fresh([&] { return _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY); });
     err = fd < 0 ? crt_failure() : 0;
@@ -229,6 +235,10 @@ int create_new_file(const char *path, int &fd) {
 }
 
 int name_new_file(int, const char *) { return ERROR_NOT_SUPPORTED; } // never unnamed: nothing to name
+
+int keep_new_file(int fd) {
+  return set_vanishing(handle_of(fd), false) ? 0 : static_cast<int>(GetLastError());
+}
 
 void forget_new_file() {
   AcquireSRWLockExclusive(&naming);

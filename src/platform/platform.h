@@ -59,6 +59,11 @@ int name_new_file(int fd, const char *path);
 /// it. A signal that was ignored, or had a handler, when the process started
 /// keeps it.
 void forget_new_file();
+/// Keeps the new file open as `fd` once it is closed. On Windows a new file
+/// is made to vanish when its handle closes, so that even a process ended
+/// from Task Manager leaves nothing; this takes that back just before the
+/// rename. Returns 0 or the error code.
+int keep_new_file(int fd);
 
 /// What stands at a name, looked at without following a link there.
 struct NameFacts {
