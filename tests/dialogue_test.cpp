@@ -98,10 +98,15 @@ INSTANTIATE_TEST_SUITE_P(
                       AskCase{"LongAnswerIsCut", false, std::string(50, 'z') + "\t\x01", "Q: ", "",
                               "\"" + std::string(40, 'z') + "...\"" + kRange},
                       AskCase{"ControlCharactersShown", false, "a\x1b[2Jb", "Q: ", "", "\"a?[2Jb\"" + kRange},
-                      AskCase{"BytesOutsideAsciiShown", false,
+                      // A letter in any script shows; a byte-order mark, which shows as nothing, does not.
+                      AskCase{"LettersShownMarksNot", false,
                               "\xEF\xBB\xBF\xEF\xBB\xBF"
-                              "1",
-                              "Q: ", "", "\"???1\"" + kRange},
+                              "1\xD0\x9E"
+                              "0",
+                              "Q: ", "",
+                              "\"?1\xD0\x9E"
+                              "0\"" +
+                                  kRange},
                       AskCase{"TerminalRejectsDigitsRunIntoText", true, "1O0\n5\n",
                               "Q: Q: ", "tarvello: \"1O0\"" + kRange + "\n", ""},
                       AskCase{"TerminalAsksAgainAfterAnEmptyLine", true, " \n5\n", "Q: Q: ", "", ""},
@@ -118,6 +123,18 @@ TEST(AskOffset, AnEmptyLineAfterAnAnswerAsksAgain) {
   EXPECT_EQ(ask_offset("Q: ", console, screen), 5);
   EXPECT_EQ(ask_offset("Q: ", console, screen), 7);
   EXPECT_EQ(screen_sink.text, "Q: Q: Q: ");
+}
+
+// At a terminal, an answer already typed when its prompt shows is echoed after it, as if typed there.
+TEST(AskOffset, AnAnswerTypedAheadShowsAfterItsPrompt) {
+  TextInput in("5 7\n");
+  Screen screen_sink;
+  std::ostringstream err;
+  const Console console{in, screen_sink, err, true, true};
+  OutBuffer screen(screen_sink);
+  EXPECT_EQ(ask_offset("Q: ", console, screen), 5);
+  EXPECT_EQ(ask_offset("Q: ", console, screen), 7);
+  EXPECT_EQ(screen_sink.text, "Q: Q: 7\n");
 }
 
 } // namespace

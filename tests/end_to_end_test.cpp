@@ -73,8 +73,40 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"AllRenumberingRules", crlf({"H", "\tjump L3", "\tpush_string\tS2", "L1", "S1.a", "\tret"}),
                 "10\n5\n", crlf({"H", "\tjump L13", "\tpush_string\tS7", "L11", "S6.a", "\tret", ""}),
                 screen_after(6), "", ""},
-        RunCase{"ArgumentsIgnored", "H\r\nL1", "1 1", crlf({"H", "L2"}), screen_after(1), "x help", ""}),
+        RunCase{"TextLeftAfterTheAnswersIsNamed", "H\r\nL1", "1 1 7\n", crlf({"H", "L2"}), screen_after(1),
+                "", "tarvello: warning: ignored after the answers: \"7\"\n"},
+        RunCase{"DotIsTheWorkingFolder", "H\r\nL1", "1 1", crlf({"H", "L2"}), screen_after(1), ".", ""}),
     [](const auto &info) { return info.param.name; });
+
+// A folder or its ai.obj given as the argument is where the run works, as if
+// started there; any other file, or a second argument, is refused untouched.
+TEST(Arguments, NameTheFolderToWorkIn) {
+  const ScratchDir dir;
+  const std::string name = dir.path().filename().string();
+  const struct {
+    std::string args;
+    int status;
+    std::string err;
+  } cases[] = {
+      {name, 0, ""},
+      {name + "/ai.obj", 0, ""},
+      {name + "/vars/function.txt", 1,
+       "tarvello: " + name + "/vars/function.txt: the listing is always ai.obj; give its folder instead\n"},
+      {name + " " + name, 1, "tarvello: " + name + ": give one folder only\n"},
+  };
+  for (const auto &c : cases) {
+    dir.write("ai.obj", "H\r\nL1\r\n");
+    dir.write_tables();
+    std::filesystem::remove(dir.path() / "ai_fixed.obj");
+    Shell shell;
+    shell.setup = "cd .. &&";
+    shell.args = c.args;
+    const auto run = run_tool(dir, "1 1", shell);
+    EXPECT_EQ(run.status, c.status) << c.args;
+    EXPECT_EQ(run.err, c.err) << c.args;
+    EXPECT_EQ(std::filesystem::exists(dir.path() / "ai_fixed.obj"), c.status == 0) << c.args;
+  }
+}
 
 struct ErrorCase {
   const char *name;
@@ -125,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"ListingHiddenBehindAnExtension",
                   [](const ScratchDir &d) { d.write("ai.obj.txt", "H\r\n"); }, "1 1",
                   kNoListing.substr(0, kNoListing.size() - 1) +
-                      " (there is a ai.obj.txt: Windows may hide its last extension)\n",
+                      " (there is an ai.obj.txt: Windows may hide its last extension)\n",
                   "", kAbsent},
         ErrorCase{"ListingMissingLeavesOldOutputAlone",
                   [](const ScratchDir &d) { d.write("ai_fixed.obj", "old"); }, "1 1", kNoListing, "", "old"},
@@ -152,6 +184,12 @@ INSTANTIATE_TEST_SUITE_P(
                     std::filesystem::create_symlink("ai.obj", d.path() / "ai_fixed.obj");
                   },
                   "1 1", "tarvello: ai_fixed.obj is the same file as ai.obj\n", "", "H\r\n"},
+        // The tables are checked before the first question, so their warnings come first.
+        ErrorCase{"TablesCheckedBeforeTheFirstQuestion",
+                  [](const ScratchDir &d) { d.write("ai.obj", "H\r\n"); }, "",
+                  "tarvello: warning: no folder vars in <folder>, so every reference line is kept\n"
+                  "tarvello: standard input ended before a number was given\n",
+                  kBanner + kAskL, ""},
         ErrorCase{"InputEndsAtTheFirstPrompt", [](const ScratchDir &d) { listing(d, "H\r\nL1"); }, "",
                   "tarvello: standard input ended before a number was given\n", kBanner + kAskL, ""},
         ErrorCase{"PipedAnswerIsNoNumber", [](const ScratchDir &d) { listing(d, "H\r\nL1"); }, "12abc\n3\n",
@@ -174,7 +212,8 @@ INSTANTIATE_TEST_SUITE_P(
                   [](const ScratchDir &d) {
                     listing(d, crlf({"H", "\tjump L2147483647"}));
                   },
-                  "1 0", "tarvello: ai.obj:2: number outside the range -2147483648 to 2147483647\n",
+                  "1 0",
+                  "tarvello: ai.obj:2: 2147483647 plus the offset 1 is outside -2147483648 to 2147483647\n",
                   screen_after(0), ""},
         ErrorCase{"OutputIsASymbolicLinkToADevice",
                   [](const ScratchDir &d) {
@@ -196,6 +235,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Console, NoStandardInputReadsAsEnded) {
   const ScratchDir dir;
   dir.write("ai.obj", "H\r\nL1\r\n");
+  dir.write_tables();
   Shell shell;
   const char *launcher = std::getenv("TARVELLO_NO_STDIN");
   if (launcher != nullptr) {

@@ -148,10 +148,26 @@ TEST(TableRun, AMissingTableNamesOneWithAnotherExtension) {
   std::filesystem::rename(dir.path() / "vars/handler.txt", dir.path() / "vars/handler.txt.txt");
   const auto run = run_tool(dir, "10 5\n");
   const std::string missing = testing::cause("No such file or directory", "File not found");
-  EXPECT_EQ(run.err, report("handler.txt", missing + " (there is a " + std::string("vars/handler.txt.txt") +
-                                               ": Windows may hide its last extension)") +
-                         report("handler.txt", "1 reference line was kept, as the table cannot be read (" +
-                                                   missing + "): ai.obj:2"));
+  EXPECT_EQ(run.err,
+            report("handler.txt", missing + " (there is a " + std::string("vars/handler.txt.txt") +
+                                      ": Windows may hide its last extension)") +
+                report("handler.txt", "1 reference line was kept, as the table cannot be read (" + missing +
+                                          "; there is a vars/handler.txt.txt: Windows may "
+                                          "hide its last extension): ai.obj:2"));
+}
+
+// A table saved without a line break after its last line: the report says why that line's reference missed.
+TEST(TableRun, AMissOnTheUnendedLastLineSaysHowToMendIt) {
+  const ScratchDir dir;
+  dir.write("ai.obj", crlf({"H", kCall, kHandler}));
+  write_tables(dir);
+  dir.write("vars/function.txt", "\tfunc_call\t0x0042\tSleep\r\n" + kCallFixed);
+  const auto run = run_tool(dir, "10 5\n");
+  EXPECT_EQ(run.err,
+            report("function.txt:2", "the last line has no line break and is never tried") +
+                report("function.txt", "1 reference line was kept, as its match stands on the last line, "
+                                       "vars/function.txt:2, which has no line break and is never "
+                                       "tried; add a line break after it: ai.obj:2"));
 }
 
 TEST(TableRun, TableOfOnlyAByteOrderMarkIsEmpty) {

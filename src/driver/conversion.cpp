@@ -1,6 +1,7 @@
 #include "driver/conversion.h"
 
 #include "driver/doubts.h"
+#include "driver/folder_argument.h"
 #include "driver/information.h"
 #include "driver/renumber.h"
 #include "driver/rule_choice.h"
@@ -37,9 +38,11 @@ void run(const Console &console, OutBuffer &screen) {
   auto st = std::make_unique<RunState>(fixed);
   const platform::Stamp listing = open_run_files(*st, fixed);
   print_banner(screen);
+  screen.flush(); // every table warning stands between the banner and the first question
+  check_tables(st->tables, console.err);
   st->Lx = ask_offset("Start writing from entry (Lxx): ", console, screen);
   st->Sx = ask_offset("Start writing from entry (Sxx): ", console, screen);
-  check_tables(st->tables, console.err);
+  warn_of_left_over(console);
   fixed.start();
   convert(*st, screen);
   if (st->in.stamp() != listing) { // another program wrote it meanwhile
@@ -112,6 +115,7 @@ int run_conversion(const Console &console, const std::vector<std::string_view> &
     if (const auto information = information_requested(args)) {
       screen.put(*information); // before any file is opened
     } else {
+      enter_folder_given(args, kListing);
       run(console, screen);
     }
     screen.flush();
@@ -149,8 +153,10 @@ bool hold_reserve() {
 int run_process(int argc, const char *const *argv) {
   DescriptorInput in(platform::kStdin);
   DescriptorSink out(platform::kStdout, "standard output");
-  const Console console{in, out, std::cerr, platform::is_terminal(platform::kStdin)};
-  const std::vector<std::string_view> args(argv + std::min(argc, 1), argv + argc);
+  const Console console{in, out, std::cerr, platform::is_terminal(platform::kStdin),
+                        platform::is_terminal(platform::kStdin) && platform::is_terminal(platform::kStdout)};
+  const std::vector<std::string> words = platform::arguments(argc, argv);
+  const std::vector<std::string_view> args(words.begin(), words.end());
   const int status = run_conversion(console, args);
   if (should_keep_window_open(platform::console_facts())) {
     ConsoleKeys keys;

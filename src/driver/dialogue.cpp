@@ -25,16 +25,26 @@ bool not_space(char c) { return !is_space(c); }
 /// White space within a line.
 bool is_blank(char c) { return c != '\n' && is_space(c); }
 
-/// The answer in double quotes, every byte outside printable ASCII shown as
-/// '?' (a control byte, or part of a character the console may not show), cut
-/// at kShown.
-std::string quoted(const std::string &text) {
-  std::string shown = "\"";
-  for (std::size_t i = 0; i < std::min(text.size(), kShown); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    shown += c < 0x20 || c >= 0x7f ? '?' : text[i];
+/// The answer in double quotes, cut at kShown bytes but never inside a
+/// character, its controls shown as '?'.
+std::string quoted(std::string_view text) {
+  std::size_t cut = std::min(text.size(), kShown);
+  while (cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+    ++cut; // the rest of a UTF-8 character
   }
-  return shown + (text.size() > kShown ? "...\"" : "\"");
+  return "\"" + message::printable(text.substr(0, cut)) + (cut < text.size() ? "...\"" : "\"");
+}
+
+/// What an answer typed ahead will take, and its Enter, as the terminal would
+/// have shown them had it been typed after the prompt; nothing when the next
+/// answer has yet to be typed.
+std::string typed_ahead(std::string_view buffered) {
+  const std::size_t word = buffered.find_first_not_of(" \t\v\f\r");
+  if (word == std::string_view::npos) {
+    return {};
+  }
+  const std::size_t end = std::min(buffered.find_first_of(" \t\n\v\f\r", word), buffered.size());
+  return std::string(buffered.substr(word, end - word)) + "\n";
 }
 
 } // namespace
@@ -84,6 +94,9 @@ void print_banner(OutBuffer &screen) {
 std::int32_t ask_offset(const char *prompt, const Console &console, OutBuffer &screen) {
   for (;;) {
     screen.put(prompt);
+    if (console.shows_typed_ahead) {
+      screen.put(typed_ahead(console.in.buffered()));
+    }
     screen.flush(); // the prompt must show while the tool waits
     const Answer answer = read_answer(console.in, console.interactive);
     if (answer.kind == AnswerKind::number) {
@@ -100,6 +113,17 @@ std::int32_t ask_offset(const char *prompt, const Console &console, OutBuffer &s
       throw Fatal(complaint); // no one is there to answer again
     }
     message::print_error(console.err, complaint);
+  }
+}
+
+void warn_of_left_over(const Console &console) {
+  const std::string_view rest = console.in.buffered();
+  const std::string_view line = rest.substr(0, rest.find('\n'));
+  const std::size_t from = line.find_first_not_of(" \t\v\f\r");
+  if (from != std::string_view::npos) {
+    const std::size_t to = line.find_last_not_of(" \t\v\f\r");
+    message::print_warning(console.err,
+                           message::ignored_after_answers(quoted(line.substr(from, to + 1 - from))));
   }
 }
 

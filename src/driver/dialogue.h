@@ -16,6 +16,8 @@ struct Console {
   std::ostream &err;
   /// A person answers at a terminal and can answer again; piped answers cannot.
   bool interactive;
+  /// Standard output is a terminal too, where an answer typed ahead is shown after its prompt.
+  bool shows_typed_ahead = false;
 };
 
 enum class AnswerKind { number, not_a_number, empty_line, end_of_input };
@@ -41,5 +43,9 @@ void print_banner(OutBuffer &screen);
 /// Shows `prompt` and reads a number. A rejected answer is reported and asked
 /// again at a terminal, and is an error otherwise. Throws Fatal when the input ends.
 std::int32_t ask_offset(const char *prompt, const Console &console, OutBuffer &screen);
+
+/// Warns of text on the line of the last answer that no answer took, as far
+/// as it has been read; never waits for more.
+void warn_of_left_over(const Console &console);
 
 } // namespace tarvello

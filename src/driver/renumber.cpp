@@ -12,15 +12,18 @@ namespace tarvello {
 namespace {
 
 /// Apart, so that the usual line saves no registers for it.
-[[noreturn, gnu::noinline, gnu::cold]] void out_of_range(const RunState &st) {
-  throw Fatal(message::number_out_of_range(st.in.path(), st.in.line_number()));
+/// A number that is out of range itself, or whose sum with the offset is.
+[[noreturn, gnu::noinline, gnu::cold]] void
+out_of_range(const RunState &st, std::optional<std::int32_t> number, std::int32_t offset) {
+  throw Fatal(number ? message::sum_out_of_range(st.in.path(), st.in.line_number(), *number, offset)
+                     : message::number_out_of_range(st.in.path(), st.in.line_number()));
 }
 
 std::int32_t shifted(const RunState &st, std::string_view entry, std::int32_t offset) {
   const auto number = read_number(entry).value;
   const auto sum = number ? add_offset(*number, offset) : std::nullopt;
   if (!sum) {
-    out_of_range(st);
+    out_of_range(st, number, offset);
   }
   return *sum;
 }

@@ -96,7 +96,8 @@ void refuse_unreplaceable(const NameFacts &at) {
 
 /// Nothing the run prints may land in one of its files. The error line goes
 /// to the console stream that is none of them, if one is.
-template <typename Inputs> void refuse_shared_streams(const Inputs &ins, const FileId &output) {
+template <typename Inputs>
+void refuse_shared_streams(const Inputs &ins, const FileId &output, bool listing_empty) {
   if (platform::file_id(platform::kStdin) == output) { // the answers would be replaced
     throw Fatal(message::same_file("standard input", kFixed));
   }
@@ -106,8 +107,9 @@ template <typename Inputs> void refuse_shared_streams(const Inputs &ins, const F
     throw Fatal(message::same_file("standard error", *err),
                 out ? Fatal::Shown::nowhere : Fatal::Shown::on_stdout);
   }
-  if (out) {
-    throw Fatal(message::same_file("standard output", *out));
+  if (out) { // an empty listing there was emptied by the shell, for a redirection with ">"
+    throw Fatal(*out == kListing && listing_empty ? message::listing_emptied_by_redirection(kListing)
+                                                  : message::same_file("standard output", *out));
   }
 }
 
@@ -132,7 +134,7 @@ platform::Stamp open_run_files(RunState &st, OutputFile &fixed) {
   refuse_shared_output(ins, output);
   const NameFacts at = platform::examine_name(kFixed);
   refuse_unreplaceable(at);
-  refuse_shared_streams(ins, output);
+  refuse_shared_streams(ins, output, st.in.start(1).empty());
   refuse_marked_routes(kFixed, st.in);
   fixed.empty_target(at);
   return opened;

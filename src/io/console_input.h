@@ -18,6 +18,8 @@ public:
   /// The next byte, or -1 at the end of the input. Throws Fatal when a read fails.
   int peek();
   int get();
+  /// What has been read and not yet taken: never waits for more.
+  std::string_view buffered() const { return {buffer_.data() + begin_, end_ - begin_}; }
 
 protected:
   /// Reads more bytes; 0 at the end. Throws Fatal when the read fails.

@@ -83,15 +83,18 @@ CodePoint decode(std::string_view text, std::size_t at) {
 }
 
 /// Whether a terminal takes `c` as a control: C0, DEL and C1, or a mark that
-/// turns the direction of the text after it.
+/// turns the direction of the text after it; or `c` shows as nothing, as a
+/// byte-order mark does.
 bool steers(char32_t c) {
-  return c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
-         (c >= 0x2066 && c <= 0x2069);
+  return c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0xFEFF || c == 0x200E || c == 0x200F ||
+         (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
 /// `text` with each control and each byte that is no valid UTF-8 as "?", so
 /// no name or argument quoted can end the line or steer the terminal. Letters
 /// in any script stay.
+} // namespace
+
 std::string printable(std::string_view text) {
   std::string shown;
   shown.reserve(text.size());
@@ -106,6 +109,8 @@ std::string printable(std::string_view text) {
   }
   return shown;
 }
+
+namespace {
 
 /// "tarvello: PREFIX TEXT" and its line break, always one line.
 std::string line(std::string_view prefix, std::string_view text) {
@@ -130,10 +135,16 @@ std::string positions(const LineTally &lines, std::string_view listing) {
   return text;
 }
 
-/// For a missing `path`, " (there is a PATH.EXT: ...)" when a file of the same
-/// name and one more extension stands beside it, as Explorer shows
-/// "function.txt" for "function.txt.txt"; else nothing.
-std::string hidden_extension(std::string_view path) {
+/// "an " before a name that begins with a vowel, as "ai.obj" does, else "a ".
+std::string_view article(std::string_view name) {
+  return !name.empty() && std::string_view("aeiouAEIOU").find(name.front()) != std::string_view::npos ? "an "
+                                                                                                      : "a ";
+}
+
+/// For a missing `path`, "there is a PATH.EXT: ..." after `before` when a file
+/// of the same name and one more extension stands beside it, as Explorer
+/// shows "function.txt" for "function.txt.txt"; else nothing.
+std::string extension_hint(std::string_view path, std::string_view before) {
   namespace fs = std::filesystem;
   const fs::path missing(path);
   const std::string name = missing.filename().u8string() + ".";
@@ -148,9 +159,16 @@ std::string hidden_extension(std::string_view path) {
       extension = other.substr(name.size());
     }
   }
-  return extension.empty() ? ""
-                           : joined({" (there is a ", shown(joined({path, ".", extension})),
-                                     ": Windows may hide its last extension)"});
+  return extension.empty()
+             ? ""
+             : joined({before, "there is ", article(path), shown(joined({path, ".", extension})),
+                       ": Windows may hide its last extension"});
+}
+
+/// The same hint in parentheses, after a blank.
+std::string hidden_extension(std::string_view path) {
+  const std::string hint = extension_hint(path, " (");
+  return hint.empty() ? hint : hint + ")";
 }
 
 /// " in FOLDER", or nothing when the folder cannot be told.
@@ -183,8 +201,20 @@ std::string number_out_of_range(std::string_view path, std::int64_t line) {
   return at_line(path, line, "number outside the range " + range());
 }
 
+std::string sum_out_of_range(std::string_view path, std::int64_t line, std::int32_t number,
+                             std::int32_t offset) {
+  return at_line(
+      path, line,
+      joined({std::to_string(number), " plus the offset ", std::to_string(offset), " is outside ", range()}));
+}
+
 std::string same_file(std::string_view output, std::string_view input) {
   return joined({shown(output), " is the same file as ", shown(input)});
+}
+
+std::string listing_emptied_by_redirection(std::string_view listing) {
+  return joined({same_file("standard output", listing), "; the redirection emptied ", shown(listing),
+                 " before the tool started"});
 }
 
 std::string cannot_create_in(const std::string &folder, const Cause &cause) {
@@ -221,12 +251,22 @@ std::string unknown_option(std::string_view arg) {
   return joined({"unknown option \"", arg, "\"; see tarvello --help"});
 }
 
+std::string not_the_listing(std::string_view arg, std::string_view listing) {
+  return joined({arg, ": the listing is always ", shown(listing), "; give its folder instead"});
+}
+
+std::string one_folder_only(std::string_view arg) { return joined({arg, ": give one folder only"}); }
+
 std::string input_ended() { return "standard input ended before a number was given"; }
 
 std::string out_of_memory() { return "out of memory"; }
 
 std::string not_a_number(std::string_view quoted) {
   return joined({quoted, " is not a whole number from ", range()});
+}
+
+std::string ignored_after_answers(std::string_view quoted) {
+  return joined({"ignored after the answers: ", quoted});
 }
 
 std::string table_unusable(std::string_view table, const Cause &cause) {
@@ -263,11 +303,23 @@ std::string misses(std::string_view table, const LineTally &lines, const Cause &
   std::string text = joined(
       {shown(table), ": ", std::to_string(lines.count), one ? " reference line " : " reference lines "});
   if (unreadable.failed()) {
-    text += joined({one ? "was" : "were", " kept, as the table cannot be read (", unreadable.text(), ")"});
+    text += joined({one ? "was" : "were", " kept, as the table cannot be read (", unreadable.text(),
+                    unreadable.missing() ? extension_hint(table, "; ") : "", ")"});
   } else {
     text += joined({"found no match and ", one ? "was" : "were", " kept"});
   }
   return text + positions(lines, listing);
+}
+
+std::string unended_misses(std::string_view table, std::int64_t last, const LineTally &lines,
+                           std::string_view listing) {
+  const bool one = lines.count == 1;
+  return joined({shown(table), ": ", std::to_string(lines.count),
+                 one ? " reference line was" : " reference lines were", " kept, as ",
+                 one ? "its match stands" : "their matches stand", " on the last line, ",
+                 position(table, last),
+                 ", which has no line break and is never tried; add a line break after it"}) +
+         positions(lines, listing);
 }
 
 std::string partial_names(std::string_view table, const LineTally &lines, std::string_view listing) {

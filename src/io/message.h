@@ -54,7 +54,12 @@ std::string cannot(std::string_view verb, std::string_view name, const Cause &ca
 std::string listing_missing(std::string_view listing, const Cause &cause);
 std::string line_too_long(std::string_view path, std::int64_t line);
 std::string number_out_of_range(std::string_view path, std::int64_t line);
+/// A sum that leaves the range, as in "ai.obj:5: 2 plus the offset 2147483647 is outside ...".
+std::string sum_out_of_range(std::string_view path, std::int64_t line, std::int32_t number,
+                             std::int32_t offset);
 std::string same_file(std::string_view output, std::string_view input);
+/// Standard output is the listing, which the shell emptied to redirect it.
+std::string listing_emptied_by_redirection(std::string_view listing);
 /// "cannot create a new file in FOLDER: CAUSE", for the run's own new file.
 std::string cannot_create_in(const std::string &folder, const Cause &cause);
 /// What the platform could not carry over to the new `target`, as in
@@ -68,10 +73,16 @@ std::string changed_while_read(std::string_view path);
 /// A file whose cause is its own, as in "ai.obj is UTF-16 text; ...".
 std::string file_is(std::string_view path, const Cause &cause);
 std::string unknown_option(std::string_view arg);
+/// An argument that names a file other than the listing.
+std::string not_the_listing(std::string_view arg, std::string_view listing);
+/// A second argument that is no option.
+std::string one_folder_only(std::string_view arg);
 std::string input_ended();
 std::string out_of_memory();
 /// A rejected answer: `quoted` is its text as it may be shown, quotes included.
 std::string not_a_number(std::string_view quoted);
+/// Text on the line of the last answer that no answer took, quoted.
+std::string ignored_after_answers(std::string_view quoted);
 
 /// The warning at the check for a table that cannot be read.
 std::string table_unusable(std::string_view table, const Cause &cause);
@@ -88,8 +99,16 @@ std::string near_misses(const LineTally &lines, std::string_view listing);
 std::string misses(std::string_view table, const LineTally &lines, const Cause &unreadable,
                    std::string_view listing);
 
+/// The warning for a table's misses whose key stands on its unended last line, numbered `last`.
+std::string unended_misses(std::string_view table, std::int64_t last, const LineTally &lines,
+                           std::string_view listing);
+
 /// The warning for a table's matches that continue into a longer name.
 std::string partial_names(std::string_view table, const LineTally &lines, std::string_view listing);
+
+/// `text` with each control, each byte that is no valid UTF-8 and each mark
+/// that turns the direction of text as "?", as every message shows it.
+std::string printable(std::string_view text);
 
 /// "tarvello: TEXT" and its line break.
 std::string error_line(std::string_view text);

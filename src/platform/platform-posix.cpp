@@ -10,6 +10,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace tarvello::platform {
@@ -429,6 +430,14 @@ std::string working_folder() {
   }
   folder.resize(std::strlen(folder.c_str()));
   return folder;
+}
+
+int change_folder(const char *path) {
+  return retried([&] { return chdir(path); }) == 0 ? 0 : errno;
+}
+
+std::vector<std::string> arguments(int argc, const char *const *argv) {
+  return {argv + std::min(argc, 1), argv + argc};
 }
 
 HelpWords help_words() {

@@ -2,10 +2,13 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <fcntl.h>
 #include <io.h>
 #include <iostream>
@@ -408,6 +411,27 @@ std::string working_folder() {
   std::wstring folder(size, L'\0');
   const DWORD got = size > 0 ? GetCurrentDirectoryW(size, folder.data()) : 0;
   return got > 0 && got < size ? utf8_of(folder.data(), static_cast<int>(got)) : std::string();
+}
+
+int change_folder(const char *path) {
+  const int size = MultiByteToWideChar(CP_UTF8, 0, path, -1, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 1), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, path, -1, wide.data(), size);
+  return SetCurrentDirectoryW(wide.c_str()) != 0 ? 0 : static_cast<int>(GetLastError());
+}
+
+std::vector<std::string> arguments(int argc, const char *const *argv) {
+  int count = 0;
+  wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) {
+    return {argv + (argc > 0 ? 1 : 0), argv + argc}; // the system's own reading, in its code page
+  }
+  std::vector<std::string> args;
+  for (int i = 1; i < count; ++i) {
+    args.push_back(utf8_of(wide[i], static_cast<int>(std::wcslen(wide[i]))));
+  }
+  LocalFree(wide);
+  return args;
 }
 
 HelpWords help_words() {

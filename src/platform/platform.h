@@ -187,6 +187,13 @@ std::string native_path(std::string_view path);
 /// cannot be told.
 std::string working_folder();
 
+/// Makes `path`, UTF-8, the working folder. Returns 0 or the error code.
+int change_folder(const char *path);
+
+/// The command-line arguments after the tool's name, in UTF-8: on Windows
+/// read again as wide characters, so a name in any script comes through.
+std::vector<std::string> arguments(int argc, const char *const *argv);
+
 /// How --help spells its switches and names the full documentation here.
 struct HelpWords {
   std::string_view usage;         ///< such as "Usage: tarvello [--help | -h | --version]"

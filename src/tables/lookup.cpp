@@ -20,6 +20,17 @@ char *table_block() {
   return block;
 }
 
+/// The part of a reference line that its table's lines are searched for.
+std::string_view key_of(const ReferenceTable &table, std::string_view line) {
+  return line.substr(std::min(table.key_cut, line.size()));
+}
+
+/// Whether a missed line's key stands on the table's unended last line, which no lookup tries.
+bool on_unended_line(const TableStatus &status, const ReferenceTable &table, std::string_view line) {
+  const std::string_view key = key_of(table, line);
+  return !key.empty() && status.unended_text.find(key, table.search_start) != std::string::npos;
+}
+
 /// Looks the current line up and counts a miss, or a match that continues
 /// into a longer name, against its line number.
 bool find_replacement(RunState &st, std::string_view line, const ReferenceTable &table) {
@@ -32,8 +43,10 @@ bool find_replacement(RunState &st, std::string_view line, const ReferenceTable 
       throw Fatal(message::at_line(st.in.path(), st.in.line_number(), e.what()));
     }
   }
-  if (match != Match::whole) {
-    (match == Match::none ? status.misses : status.partial_names).add(st.in.line_number());
+  if (match == Match::name_start) {
+    status.partial_names.add(st.in.line_number());
+  } else if (match == Match::none) {
+    (on_unended_line(status, table, line) ? status.unended_misses : status.misses).add(st.in.line_number());
   }
   return match != Match::none;
 }
@@ -51,7 +64,7 @@ void write_found(RunState &st, bool found, std::string_view line) {
 } // namespace
 
 Match lookup_reference(const ReferenceTable &table, std::string_view line, std::string &result) {
-  const std::string_view s2 = line.substr(std::min(table.key_cut, line.size()));
+  const std::string_view s2 = key_of(table, line);
   if (s2.empty() && table.shape == TableShape::same_line) {
     return Match::none; // an empty key would match any long enough line: no reference at all
   }

@@ -11,17 +11,24 @@ namespace tarvello {
 
 namespace {
 
-/// The number of the last line of `file` when no line break ends it, else 0.
-std::int64_t unended_last_line(LineReader &file) {
+/// Reads `file` through, and keeps in `status` the number of its last line
+/// when no line break ends it, and that line's first characters.
+void find_unended_line(LineReader &file, TableStatus &status) {
   std::int64_t breaks = 0;
-  char last = '\n';
+  std::string tail; // what follows the last line break so far
   do {
     const std::string_view block = file.pending();
     breaks += static_cast<std::int64_t>(std::count(block.begin(), block.end(), '\n'));
-    last = block.empty() ? last : block.back();
+    const std::size_t last = block.rfind('\n');
+    if (last != std::string_view::npos) {
+      tail.assign(block.substr(last + 1));
+    } else if (tail.size() <= kMaxLine) { // a longer line is refused by the first lookup that reaches it
+      tail.append(block.substr(0, kMaxLine + 1 - tail.size()));
+    }
     file.skip_lines(block.size());
   } while (file.read_more());
-  return last == '\n' ? 0 : breaks + 1;
+  status.unended_line = tail.empty() ? 0 : breaks + 1;
+  status.unended_text = std::move(tail);
 }
 
 /// Reads the table at `path` through, before the first lookup. A FIFO, a
@@ -41,7 +48,7 @@ void check_table(const char *path, TableStatus &status) {
     file.skip_lines(kUtf8Mark.size()); // a table of only the mark is empty, and has no last line
   }
   if (!status.unreadable.failed()) {
-    status.unended_line = unended_last_line(file);
+    find_unended_line(file, status);
     status.unreadable = file.failure();
   }
 }
@@ -72,6 +79,8 @@ void check_tables(TableStatuses &statuses, std::ostream &err) {
                (table.shape == TableShape::same_line || status.unended_line % 2 == 1)) {
       // A pair table's even line is a replacement, which is read whole at the end: only a match line is lost.
       message::print_warning(err, message::unended_last_line(table.path, status.unended_line));
+    } else {
+      status.unended_text.clear();
     }
   }
 }
@@ -81,6 +90,10 @@ void report_misses(const TableStatuses &statuses, const char *listing, std::ostr
     const TableStatus &status = statuses.of(table);
     if (status.misses.count > 0) {
       message::print_warning(err, message::misses(table.path, status.misses, status.unreadable, listing));
+    }
+    if (status.unended_misses.count > 0) {
+      message::print_warning(
+          err, message::unended_misses(table.path, status.unended_line, status.unended_misses, listing));
     }
   }
   for (const ReferenceTable &table : reference_tables) {

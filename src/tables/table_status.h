@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <string>
 
 namespace tarvello {
 
@@ -16,7 +17,9 @@ namespace tarvello {
 struct TableStatus {
   Cause unreadable;              ///< why the table could not be read at the check, if it could not
   std::int64_t unended_line = 0; ///< the number of its last line when no line break ends it
+  std::string unended_text;      ///< that line, when it is one a lookup would have tried to match
   LineTally misses;              ///< the listing lines it could not fix
+  LineTally unended_misses;      ///< those of them whose key stands on the unended last line
   LineTally partial_names;       ///< the listing lines fixed from a match that continues into a longer name
 };
 
