@@ -51,9 +51,10 @@ TEST_P(Information, IsPrintedAndNoFileIsTouched) {
   }
 }
 
-const std::string kUsage = std::string("Usage: tarvello [--help | -h | ") +
-                           (testing::windows_build() ? "/? | " : "") +
-                           "--version]\n\nRewrites the script listing ai.obj";
+const std::string kUsage =
+    std::string("Usage: tarvello [FOLDER | FOLDER") +
+    (testing::windows_build() ? "\\ai.obj] | [--help | -h | /? | " : "/ai.obj] | [--help | -h | ") +
+    "--version]\n\nRewrites the script listing ai.obj";
 
 INSTANTIATE_TEST_SUITE_P(Arguments, Information,
                          ::testing::Values(InformationCase{"Help", "--help", true, kUsage},

@@ -132,9 +132,9 @@ TEST(TableRun, WarnsAboutEachTableThatCannotBeReadAndGoesOn) {
   const auto run = run_tool(dir, "10 5\n");
   EXPECT_EQ(run.status, 0);
   const std::string missing = testing::cause("No such file or directory", "File not found");
-  EXPECT_EQ(run.err, "tarvello: warning: vars/handler.txt: Is a directory\n"
-                     "tarvello: warning: vars/push_event.txt: " +
-                         missing + "\ntarvello: warning: vars/fetch_id.txt: " + missing + "\n" +
+  EXPECT_EQ(run.err, "tarvello: warning: vars/handler.txt: " + testing::cause("Is a directory", "a folder") +
+                         "\ntarvello: warning: vars/push_event.txt: " + missing +
+                         "\ntarvello: warning: vars/fetch_id.txt: " + missing + "\n" +
                          report("push_event.txt", "1 reference line was kept, as the table cannot be read (" +
                                                       missing + "): ai.obj:3"));
   EXPECT_EQ(run.out, screen_after(3));

@@ -17,7 +17,8 @@ std::string help() {
   return std::string(words.usage) +
          "\n"
          "\n"
-         "Rewrites the script listing ai.obj in the working directory into ai_fixed.obj:\n"
+         "Rewrites the script listing ai.obj in the working directory, or in the FOLDER\n"
+         "given (or the folder of the ai.obj given), into ai_fixed.obj:\n"
          "adds the two offsets you type to every label number (Lxx) and string number\n"
          "(Sxx), and fixes function, handler, event and id references from the tables\n" +
          path("vars/function.txt") + ", " + path("vars/handler.txt") + ", " + path("vars/push_event.txt") +

@@ -235,6 +235,8 @@ std::string not_kept(const platform::Carry &carried, std::string_view target) {
 
 std::string now_empty(std::string_view target) { return joined({"; ", shown(target), " is now empty"}); }
 
+std::string held_open() { return "; another program may hold it open"; }
+
 std::string may_not_last(std::string_view target) {
   return joined({"; the new ", shown(target), " may not last through a loss of power"});
 }

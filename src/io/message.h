@@ -68,6 +68,8 @@ std::string not_kept(const platform::Carry &carried, std::string_view target);
 /// What a failure of the output adds once the target was emptied, or once it
 /// was replaced but not yet made to last.
 std::string now_empty(std::string_view target);
+/// What a replacement refused adds where another program may hold the file open.
+std::string held_open();
 std::string may_not_last(std::string_view target);
 std::string changed_while_read(std::string_view path);
 /// A file whose cause is its own, as in "ai.obj is UTF-16 text; ...".

@@ -75,7 +75,8 @@ void OutputFile::put_in_place() {
   }
   close();
   if (const int err = platform::replace_file(path_.c_str(), target_); err != 0) {
-    fail("replace", err);
+    fail_with(message::cannot("replace", target_, Cause::system(err)) +
+              (platform::may_be_held_open(err) ? message::held_open() : ""));
   }
   platform::forget_new_file(); // a stop in between removes a name that is gone
   path_.clear();

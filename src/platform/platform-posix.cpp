@@ -400,6 +400,8 @@ std::string describe_error(int err) { return std::strerror(err); }
 
 bool is_missing(int err) { return err == ENOENT; }
 
+bool may_be_held_open(int) { return false; } // an open file is replaced all the same
+
 bool already_exists(int err) { return err == EEXIST; }
 
 bool lies_with_the_system(int err) {
@@ -441,7 +443,8 @@ std::vector<std::string> arguments(int argc, const char *const *argv) {
 }
 
 HelpWords help_words() {
-  return {"Usage: tarvello [--help | -h | --version]", "the man page, man tarvello, installed with the tool"};
+  return {"Usage: tarvello [FOLDER | FOLDER/ai.obj] | [--help | -h | --version]",
+          "the man page, man tarvello, installed with the tool"};
 }
 
 ConsoleFacts console_facts() { return {}; }

@@ -175,6 +175,33 @@ private:
   std::string text_;
 };
 
+/// Standard input in a console window, read as wide characters and handed on
+/// as UTF-8, so an answer typed in any script is shown as typed. As the C
+/// runtime reads a console: CR LF ends a line as LF, and Ctrl-Z ends the input.
+long read_typed(char *data, std::size_t size) {
+  static bool ended = false;
+  std::wstring wide(size / 3, L'\0'); // three bytes of UTF-8 at most for each
+  DWORD got = 0;
+  if (ended || wide.empty()) {
+    return 0;
+  }
+  if (ReadConsoleW(GetStdHandle(STD_INPUT_HANDLE), wide.data(), static_cast<DWORD>(wide.size()), &got,
+                   nullptr) == 0) {
+    return -static_cast<long>(GetLastError());
+  }
+  wide.resize(got);
+  if (const std::size_t stop = wide.find(L'\x1a'); stop != std::wstring::npos) {
+    wide.resize(stop);
+    ended = true;
+  }
+  for (std::size_t cr = wide.find(L"\r\n"); cr != std::wstring::npos; cr = wide.find(L"\r\n", cr)) {
+    wide.erase(cr, 1);
+  }
+  const std::string text = utf8_of(wide.data(), static_cast<int>(wide.size()));
+  std::memcpy(data, text.data(), text.size());
+  return static_cast<long>(text.size());
+}
+
 /// The console window's own input, opened once: standard input may be a file
 /// or have ended.
 HANDLE console_input() {
@@ -326,6 +353,9 @@ int set_modification_time(const char *path, const Stamp &time) {
 }
 
 long read_some(int fd, char *data, std::size_t size) {
+  if (fd == kStdin && is_terminal(kStdin)) {
+    return read_typed(data, size);
+  }
   const int got = fresh([&] { return _read(fd, data, chunk(size)); });
   if (got >= 0) {
     return got;
@@ -353,6 +383,9 @@ bool is_terminal(int fd) {
 }
 
 std::string describe_error(int err) {
+  if (err == from_errno(EISDIR)) {
+    return "a folder"; // which Windows refuses as a denied access, with no word of its own
+  }
   if (err >= kFromErrno) {
     return std::strerror(err - kFromErrno);
   }
@@ -372,6 +405,8 @@ std::string describe_error(int err) {
 bool is_missing(int err) {
   return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND || err == from_errno(ENOENT);
 }
+
+bool may_be_held_open(int err) { return err == ERROR_ACCESS_DENIED || err == ERROR_SHARING_VIOLATION; }
 
 bool already_exists(int err) {
   return err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS || err == from_errno(EEXIST);
@@ -435,7 +470,8 @@ std::vector<std::string> arguments(int argc, const char *const *argv) {
 }
 
 HelpWords help_words() {
-  return {"Usage: tarvello [--help | -h | /? | --version]", "README.txt, which comes with the tool"};
+  return {"Usage: tarvello [FOLDER | FOLDER\\ai.obj] | [--help | -h | /? | --version]",
+          "README.txt, which comes with the tool"};
 }
 
 ConsoleFacts console_facts() {

@@ -174,6 +174,9 @@ bool is_terminal(int fd);
 std::string describe_error(int err);
 /// Whether `err` says that a file or a folder on its path does not exist.
 bool is_missing(int err);
+/// Whether `err`, from a replacement of a file that is not read-only, may mean
+/// that another program holds the file open, as Windows then refuses it.
+bool may_be_held_open(int err);
 /// Whether `err` says that a name exists already.
 bool already_exists(int err);
 /// Whether `err` lies with the system (too many open files, no memory, a
