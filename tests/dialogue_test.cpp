@@ -107,6 +107,8 @@ INSTANTIATE_TEST_SUITE_P(
                               "\"?1\xD0\x9E"
                               "0\"" +
                                   kRange},
+                      AskCase{"WordOverALinesLengthIsNoNumber", false, std::string(999, '0') + "5", "Q: ", "",
+                              "\"" + std::string(40, '0') + "...\"" + kRange},
                       AskCase{"TerminalRejectsDigitsRunIntoText", true, "1O0\n5\n",
                               "Q: Q: ", "tarvello: \"1O0\"" + kRange + "\n", ""},
                       AskCase{"TerminalAsksAgainAfterAnEmptyLine", true, " \n5\n", "Q: Q: ", "", ""},

@@ -225,6 +225,36 @@ INSTANTIATE_TEST_SUITE_P(
                                       },
                                       1, "tarvello: standard input is the same file as ai_fixed.obj\n",
                                       "10 5\n"},
+                      EnvironmentCase{"FailedSyncLeavesItEmpty", crlf({"H", "L1"}),
+                                      [](const ScratchDir &d, Shell &s) {
+                                        d.write("ai_fixed.obj", "old");
+                                        s.wrapper = strace("fsync:error=EIO:when=3");
+                                      },
+                                      1,
+                                      "tarvello: cannot write ai_fixed.obj: Input/output error; ai_fixed.obj "
+                                      "is now empty\n",
+                                      ""},
+                      // A close that reports a lost write, as NFS may.
+                      EnvironmentCase{"FailedCloseIsAnError", crlf({"H", "L1"}),
+                                      [](const ScratchDir &d, Shell &s) {
+                                        d.write("ai_fixed.obj", "old");
+                                        s.wrapper = "ASAN_OPTIONS=verify_asan_link_order=0 "
+                                                    "LD_PRELOAD=" TARVELLO_FAILING_CLOSE;
+                                      },
+                                      1, "tarvello: cannot write ai_fixed.obj: Input/output error\n", "old"},
+                      // The report follows the last progress line where both go to one file.
+                      EnvironmentCase{"ReportFollowsTheProgress", crlf({"H", "\tfunc_call\t0x1\tNone"}),
+                                      [](const ScratchDir &, Shell &s) {
+                                        s.output = ">>screen.txt";
+                                        s.error = "2>>screen.txt";
+                                      },
+                                      0, "", crlf({"H", "\tfunc_call\t0x1\tNone", ""}),
+                                      [](const ScratchDir &d, const testing::ToolRun &) {
+                                        const std::string screen = d.read("screen.txt");
+                                        EXPECT_EQ(screen.substr(screen.find("line 2")),
+                                                  "line 2 done \ntarvello: warning: vars/function.txt: 1 "
+                                                  "reference line found no match and was kept: ai.obj:2\n");
+                                      }},
                       EnvironmentCase{"FailedReplacementLeavesItEmpty", crlf({"H", "L1"}),
                                       [](const ScratchDir &d, Shell &s) {
                                         d.write("ai_fixed.obj", "old");
@@ -285,23 +315,21 @@ INSTANTIATE_TEST_SUITE_P(
                           [](const ScratchDir &d, Shell &s) { stopped_in_named_file(d, s, "40"); }, 168, "",
                           ""},
                       // The names a new file took from the process number, planted ahead of the run.
-                      EnvironmentCase{
-                          "PlantedNamesAreNoHindrance", crlf({"H", "L1"}),
-                          [](const ScratchDir &, Shell &s) {
-                            s.wrapper = "sh -c 'touch ai_fixed.obj.$$.part; for n in $(seq 99); "
-                                        "do touch ai_fixed.obj.$$-$n.part; done; exec \"$0\"'";
-                          },
-                          0, "", crlf({"H", "L11", ""}), [](const ScratchDir &, const testing::ToolRun &) {},
-                          100},
+                      EnvironmentCase{"PlantedNamesAreNoHindrance", crlf({"H", "L1"}),
+                                      [](const ScratchDir &, Shell &s) {
+                                        s.wrapper = "sh -c 'touch ai_fixed.obj.$$.part; for n in $(seq 99); "
+                                                    "do touch ai_fixed.obj.$$-$n.part; done; exec \"$0\"'";
+                                      },
+                                      0, "", crlf({"H", "L11", ""}),
+                                      [](const ScratchDir &, const testing::ToolRun &) {}, 100},
                       // Progress that fails to show, after the result is whole, still leaves no result.
-                      EnvironmentCase{
-                          "ProgressThatFailsLeavesItEmpty", crlf({"H", "L1"}),
-                          [](const ScratchDir &d, Shell &s) {
-                            d.write("ai_fixed.obj", "old");
-                            s.output = ">screen.txt";
-                            s.wrapper = strace("write:error=EIO:when=3+", "screen.txt");
-                          },
-                          1, "tarvello: cannot write standard output: Input/output error\n", ""},
+                      EnvironmentCase{"ProgressThatFailsLeavesItEmpty", crlf({"H", "L1"}),
+                                      [](const ScratchDir &d, Shell &s) {
+                                        d.write("ai_fixed.obj", "old");
+                                        s.output = ">screen.txt";
+                                        s.wrapper = strace("write:error=EIO:when=3+", "screen.txt");
+                                      },
+                                      1, "tarvello: cannot write standard output: Input/output error\n", ""},
                       // Another program appends a line while the run waits at the table check.
                       EnvironmentCase{"ListingThatGrowsIsRefused", crlf({"H", "L1", "L2"}),
                                       [](const ScratchDir &d, Shell &s) {
@@ -312,27 +340,28 @@ INSTANTIATE_TEST_SUITE_P(
                                       },
                                       1, "tarvello: ai.obj changed while it was read\n", ""},
                       // A new file is made for this user alone, and widened only when whole.
-                      EnvironmentCase{
-                          "NewFileIsOwnerOnly", crlf({"H", "L1"}),
-                          [](const ScratchDir &, Shell &s) {
-                            s.setup = "umask 000;";
-                            s.wrapper = "ASAN_OPTIONS=detect_leaks=0 strace -qq -o ../made.txt -e "
-                                        "trace=openat,open,creat";
-                          },
-                          0, "", crlf({"H", "L11", ""}),
-                          [](const ScratchDir &d, const testing::ToolRun &) {
-                            std::ifstream made(d.path().string() + "/../made.txt");
-                            int creates = 0;
-                            for (std::string call; std::getline(made, call);) {
-                              if (call.find("O_CREAT") != std::string::npos ||
-                                  call.find("O_TMPFILE") != std::string::npos) {
-                                ++creates;
-                                EXPECT_NE(call.find(", 0600) = "), std::string::npos) << call;
-                              }
-                            }
-                            EXPECT_GE(creates, 2);
-                            EXPECT_EQ(fs::status(d.path() / "ai_fixed.obj").permissions(), fs::perms(0666));
-                          }},
+                      EnvironmentCase{"NewFileIsOwnerOnly", crlf({"H", "L1"}),
+                                      [](const ScratchDir &, Shell &s) {
+                                        s.setup = "umask 000;";
+                                        s.wrapper =
+                                            "ASAN_OPTIONS=detect_leaks=0 strace -qq -o ../made.txt -e "
+                                            "trace=openat,open,creat";
+                                      },
+                                      0, "", crlf({"H", "L11", ""}),
+                                      [](const ScratchDir &d, const testing::ToolRun &) {
+                                        std::ifstream made(d.path().string() + "/../made.txt");
+                                        int creates = 0;
+                                        for (std::string call; std::getline(made, call);) {
+                                          if (call.find("O_CREAT") != std::string::npos ||
+                                              call.find("O_TMPFILE") != std::string::npos) {
+                                            ++creates;
+                                            EXPECT_NE(call.find(", 0600) = "), std::string::npos) << call;
+                                          }
+                                        }
+                                        EXPECT_GE(creates, 2);
+                                        EXPECT_EQ(fs::status(d.path() / "ai_fixed.obj").permissions(),
+                                                  fs::perms(0666));
+                                      }},
                       // An access list and an extended attribute come through a run.
                       EnvironmentCase{"AccessListAndAttributesAreKept", "H\r\n",
                                       [](const ScratchDir &d, Shell &s) {

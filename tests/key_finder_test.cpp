@@ -37,6 +37,22 @@ TEST(KeyFinder, FindsWhatAPlainSearchFinds) {
   }
 }
 
+// A key longer than a vector, against texts that differ from it in one byte
+// anywhere: only the key itself is found.
+TEST(KeyFinder, ComparesEveryByteOfALongKey) {
+  const std::string key = "\tOpenGateNorthTowerAtTheEastWall";
+  for (std::size_t i = 0; i < key.size(); ++i) {
+    std::string near = key;
+    near[i] = '#';
+    const std::string text = "xx" + near + "yy" + std::string(byte_scan::kWidth, '\n');
+    ASSERT_EQ(KeyFinder(key).find(std::string_view(text).substr(0, text.size() - byte_scan::kWidth), 0),
+              std::string_view::npos)
+        << i;
+  }
+  const std::string text = "xx" + key + std::string(byte_scan::kWidth, '\n');
+  EXPECT_EQ(KeyFinder(key).find(std::string_view(text).substr(0, key.size() + 2), 0), 2U);
+}
+
 // Every alignment and length around the vector width, each text followed by
 // bytes it must disregard that are all line breaks.
 TEST(ByteScan, FindsWhatAPlainSearchDoes) {

@@ -27,7 +27,8 @@ TEST_P(ReadNumber, ReadsLikeAtoiAndRefusesOverflow) {
 INSTANTIATE_TEST_SUITE_P(
     Numbers, ReadNumber,
     ::testing::Values(NumberCase{"12", 12}, NumberCase{"1234567", 1234567}, NumberCase{"12345678", 12345678},
-                      NumberCase{"007", 7}, NumberCase{"4 extra", 4}, NumberCase{"abc", 0}, NumberCase{"", 0},
+                      NumberCase{"007", 7}, NumberCase{"1:", 1}, NumberCase{"1/", 1}, NumberCase{"12:3", 12},
+                      NumberCase{"4 extra", 4}, NumberCase{"abc", 0}, NumberCase{"", 0},
                       NumberCase{" \t\r\n\v\f5", 5}, NumberCase{"-3", -3}, NumberCase{"+8x", 8},
                       NumberCase{"- 3", 0}, NumberCase{"--3", 0}, NumberCase{"12.text", 12},
                       NumberCase{std::string("9\0"

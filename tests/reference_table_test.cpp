@@ -157,5 +157,27 @@ TEST(Lookup, LinesPastTheMatchAreNotRead) {
   EXPECT_NE(lookup_reference(table, kCall, result), Match::none);
 }
 
+// A name byte after the key continues a longer name only where the key's own last byte is one too.
+TEST(Lookup, ALongerNameNeedsANameByteOnBothSides) {
+  const struct {
+    std::string table_line;
+    std::string line;
+    Match match;
+  } cases[] = {
+      {"\tfunc_call\t0x0105\tGate.open", "\tfunc_call\t0x0001\tGate.", Match::whole},
+      {"\tfunc_call\t0x0105\tGateway", "\tfunc_call\t0x0001\tGate", Match::name_start},
+      {"\tfunc_call\t0x0105\tGate.x", "\tfunc_call\t0x0001\tGate", Match::whole},
+  };
+  const ScratchDir dir;
+  const std::string path = (dir.path() / "t").string();
+  ReferenceTable table = function_table;
+  table.path = path.c_str();
+  for (const auto &c : cases) {
+    dir.write("t", crlf({c.table_line}));
+    std::string result;
+    EXPECT_EQ(lookup_reference(table, c.line, result), c.match) << c.table_line;
+  }
+}
+
 } // namespace
 } // namespace tarvello

@@ -120,15 +120,15 @@ TEST_P(ChooseRule, FindsEveryTestTextInOnePass) {
 // Texts at the very end, cut short, doubled letters before them, and a later text of an earlier rule.
 INSTANTIATE_TEST_SUITE_P(
     Texts, ChooseRule,
-    ::testing::Values(ChoiceCase{"xxjump L", Rule::label_operand}, ChoiceCase{"xxjump ", Rule::copy},
-                      ChoiceCase{"\tbranch_tru", Rule::copy}, ChoiceCase{"bbranch_true", Rule::label_operand},
-                      ChoiceCase{"ppush_string", Rule::string_operand},
-                      ChoiceCase{"push_event\t/", Rule::copy},
-                      ChoiceCase{"x push_event\t//", Rule::push_event},
-                      ChoiceCase{"Lfetch_i\t//", Rule::fetch_id}, ChoiceCase{"handler", Rule::copy},
-                      ChoiceCase{"Shandler ", Rule::handler},
-                      ChoiceCase{"\tpush_string\tS1 fetch_i\t// func_call", Rule::function},
-                      ChoiceCase{"Ljump", Rule::label_entry}, ChoiceCase{"S", Rule::string_entry}));
+    ::testing::Values(
+        ChoiceCase{"xxjump L", Rule::label_operand}, ChoiceCase{"xxjump ", Rule::copy},
+        ChoiceCase{"\tbranch_tru", Rule::copy}, ChoiceCase{"bbranch_true", Rule::label_operand},
+        ChoiceCase{"ppush_string", Rule::string_operand}, ChoiceCase{"push_event\t/", Rule::copy},
+        ChoiceCase{"x push_event\t//", Rule::push_event}, ChoiceCase{"Lfetch_i\t//", Rule::fetch_id},
+        ChoiceCase{"handler", Rule::copy}, ChoiceCase{"Shandler ", Rule::handler},
+        ChoiceCase{"\tpush_string\tS1 fetch_i\t// func_call", Rule::function},
+        ChoiceCase{"handler func_call", Rule::function}, ChoiceCase{"func_call handler ", Rule::function},
+        ChoiceCase{"Ljump", Rule::label_entry}, ChoiceCase{"S", Rule::string_entry}));
 
 // A rule's text but for its white space: copied, and named in the report.
 INSTANTIATE_TEST_SUITE_P(

@@ -1,0 +1,35 @@
+#include "io/out_buffer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tarvello {
+namespace {
+
+struct Collected : Sink {
+  std::string text;
+  void write(std::string_view bytes) override { text += bytes; }
+};
+
+// Texts that do not fit what is left of the block, or the block itself, after
+// bytes already pending: every byte arrives once, in order.
+TEST(OutBuffer, KeepsWhatIsPendingBeforeALongText) {
+  for (const std::size_t size : {byte_scan::kBlock - 2, byte_scan::kBlock, byte_scan::kBlock + 100}) {
+    std::string text(size + byte_scan::kWidth, '\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      text[i] = static_cast<char>('a' + i % 23);
+    }
+    Collected sink;
+    {
+      OutBuffer out(sink);
+      out.put("pending");
+      out.put_read(std::string_view(text).substr(0, size));
+      out.put("after");
+    }
+    EXPECT_EQ(sink.text, "pending" + text.substr(0, size) + "after") << size;
+  }
+}
+
+} // namespace
+} // namespace tarvello
