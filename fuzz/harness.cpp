@@ -1,7 +1,10 @@
 // Fuzz target: one input becomes a whole run of the tool in a scratch folder.
 //
 // Input layout. Byte 0: bit 0 leaves ai.obj out, bit 1 makes it a directory,
-// bit 2 makes ai_fixed.obj a directory, bit 3 types the answers at a terminal. Byte 1: two bits per reference
+// bit 2 makes ai_fixed.obj a directory, bit 3 types the answers at a terminal,
+// bit 4 puts 64 KiB of filler lines before the listing and bit 5 before each
+// table, so that their lines cross the 64 KiB blocks they are read in, where
+// bits 6 and 7 shift the boundary. Byte 1: two bits per reference
 // table (function, handler, push_event, fetch_id): 1 leaves the table out, 2 makes it a directory, 0 and 3
 // write it as a file. The rest is split at each
 // "\xff\xfe" into the answers typed at the prompts, the listing, and the four
@@ -11,9 +14,13 @@
 // CR LF lines on success, print only the banner, prompts and numbered progress
 // lines on stdout, ask again only at a terminal, report one error line on
 // failure, leave no new file of its own behind, and leave its input files as
-// they were.
+// they were. With answers from a file, it must also give what the plain
+// model gives: the same status, the same ai_fixed.obj to the byte, and the
+// same misses of each table in its report.
 #include "driver/conversion.h"
+#include "plain_model.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +32,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -68,6 +76,16 @@ std::vector<std::string> split(std::string_view rest) {
 std::string read_file(const fs::path &path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+/// Filler lines that end `shift` bytes short of 64 KiB, 90 + 12 * `shift`
+/// bytes before it: what follows crosses a block boundary near its start.
+std::string filler(unsigned shift) {
+  std::string lines = std::string(12 * shift, 'F') + "\r\n";
+  while (lines.size() + 99 <= 65536 - 90) {
+    lines += std::string(97, 'F') + "\r\n";
+  }
+  return lines;
 }
 
 /// Lays out one piece: kind 1 leaves the file out, kind 2 makes a directory.
@@ -170,6 +188,42 @@ void check_listing(const std::string &fixed) {
   }
 }
 
+/// The listing lines that the report names as misses of `table`, and their count.
+std::pair<std::int64_t, std::vector<std::int64_t>> reported_misses(const std::string &err,
+                                                                   const char *table) {
+  const std::string start = std::string("tarvello: warning: ") + table + ": ";
+  std::int64_t count = 0;
+  std::vector<std::int64_t> lines;
+  for (const std::string &line : lines_of(err)) {
+    if (line.rfind(start, 0) != 0 || line.find(" reference line") == std::string::npos ||
+        line.find("matched only the start") != std::string::npos) {
+      continue;
+    }
+    count += std::strtoll(line.c_str() + start.size(), nullptr, 10);
+    for (std::size_t at = line.find("ai.obj:"); at != std::string::npos; at = line.find("ai.obj:", at + 1)) {
+      lines.push_back(std::strtoll(line.c_str() + at + 7, nullptr, 10));
+    }
+  }
+  std::sort(lines.begin(), lines.end());
+  return {count, lines};
+}
+
+/// The run against the plain model of the same inputs.
+void check_against_plain(const tarvello::plain::Inputs &inputs, int status, const std::string &err) {
+  const tarvello::plain::Outcome plain = tarvello::plain::run(inputs);
+  require(status == plain.status, "the exit status is the plain model's");
+  if (status != 0) {
+    return;
+  }
+  require(read_file("ai_fixed.obj") == plain.fixed, "ai_fixed.obj is the plain model's to the byte");
+  for (std::size_t t = 0; t < 4; ++t) {
+    const auto [count, lines] = reported_misses(err, kTables[t]);
+    require(count == static_cast<std::int64_t>(plain.misses[t].size()),
+            "each table's misses are counted as the plain model counts them");
+    require(count > 10 || lines == plain.misses[t], "each table's misses are the plain model's lines");
+  }
+}
+
 } // namespace
 
 // The fuzzer calls this by its fixed name.
@@ -180,7 +234,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   }
   enter_scratch_folder();
   const unsigned listing_kind = data[0];
-  const std::vector<std::string> pieces = split({reinterpret_cast<const char *>(data) + 2, size - 2});
+  std::vector<std::string> pieces = split({reinterpret_cast<const char *>(data) + 2, size - 2});
+  for (std::size_t i = 1; i < 6; ++i) {
+    if ((listing_kind & (i == 1 ? 16U : 32U)) != 0) {
+      pieces[i] = filler(listing_kind >> 6) + pieces[i];
+    }
+  }
   place("ai.obj", pieces[1], (listing_kind & 1) != 0 ? 1 : (listing_kind & 2) != 0 ? 2 : 0);
   place("ai_fixed.obj", "", (listing_kind & 4) != 0 ? 2 : 1);
   for (unsigned i = 0; i < 4; ++i) {
@@ -199,6 +258,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     check_listing(read_file("ai_fixed.obj"));
   }
   require(!new_file_left(), "the run's new file is renamed or removed");
+  if (!interactive) {
+    tarvello::plain::Inputs inputs;
+    inputs.answers = pieces[0];
+    inputs.fixed_is_directory = (listing_kind & 4) != 0;
+    if ((listing_kind & 3) == 0) {
+      inputs.listing = pieces[1];
+    }
+    for (unsigned i = 0; i < 4; ++i) {
+      if (((data[1] >> (2 * i)) & 3U) % 3 == 0) {
+        inputs.tables[i] = pieces[2 + i];
+      }
+    }
+    check_against_plain(inputs, status, err.str());
+  }
   require((listing_kind & 3) != 0 || read_file("ai.obj") == pieces[1], "ai.obj is left as it was");
   for (unsigned i = 0; i < 4; ++i) {
     require(((data[1] >> (2 * i)) & 3U) % 3 != 0 || read_file(kTables[i]) == pieces[2 + i],
