@@ -4,8 +4,10 @@
 #include "io/message.h"
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string_view>
 
@@ -48,14 +50,11 @@ public:
   std::string_view read_line() {
     // The usual line lies whole in the block and is short enough: inline.
     const char *const begin = buffer_ + begin_;
-    std::size_t lf = byte_scan::first_of(begin, '\n');
-    for (std::size_t at = 0; lf == at + byte_scan::kWidth && lf < end_ - begin_ && lf <= kMaxLine; lf += at) {
-      at = lf;
-      lf = byte_scan::first_of(begin + at, '\n');
-    }
-    if (lf >= end_ - begin_ || lf > kMaxLine) {
+    const void *const found = std::memchr(begin, '\n', std::min(end_ - begin_, kMaxLine + 1));
+    if (found == nullptr) {
       return read_line_slowly();
     }
+    const auto lf = static_cast<std::size_t>(static_cast<const char *>(found) - begin);
     begin_ += lf + 1;
     ++line_number_;
     return {begin, lf - (lf > 0 && begin[lf - 1] == '\r' ? 1 : 0)};

@@ -3,7 +3,7 @@
 #include "io/byte_scan.h"
 
 #include <algorithm>
-#include <array>
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -67,29 +67,14 @@ public:
     }
     used_ += text.size();
   }
-  /// Adds `number` in decimal, written in place; inline, as most lines the
-  /// rules change end in one.
+  /// Adds `number` in decimal; inline, as most lines the rules change end in one.
   void put_number(std::int32_t number) {
     constexpr std::size_t kLongest = 11; // "-2147483648"
     if (kSize - used_ < kLongest) {
       flush();
     }
-    char digits[20]; // written from the tenth place down, then copied ten at once
-    char *first = digits + 10;
-    std::uint32_t rest =
-        number < 0 ? 0U - static_cast<std::uint32_t>(number) : static_cast<std::uint32_t>(number);
-    for (; rest >= 100; rest /= 100) {
-      first -= 2;
-      std::memcpy(first, &kTwoDigits[std::size_t{2} * (rest % 100)], 2);
-    }
-    first -= 2;
-    std::memcpy(first, &kTwoDigits[std::size_t{2} * rest], 2);
-    first += rest < 10 ? 1 : 0; // "07" is 7
-    char *at = buffer_.get() + used_;
-    *at = '-';
-    at += number < 0 ? 1 : 0;
-    std::memcpy(at, first, 10);
-    used_ = static_cast<std::size_t>(at - buffer_.get()) + static_cast<std::size_t>(digits + 10 - first);
+    char *const at = buffer_.get() + used_;
+    used_ = static_cast<std::size_t>(std::to_chars(at, at + kLongest, number).ptr - buffer_.get());
   }
   /// Ends a listing line, which is always CR LF.
   void end_line() { put("\r\n"); }
@@ -97,15 +82,6 @@ public:
 
 private:
   void put_long(std::string_view text);
-  /// "00" to "99", for two digits a step.
-  static constexpr std::array<char, 200> kTwoDigits = [] {
-    std::array<char, 200> digits{};
-    for (std::size_t i = 0; i < 100; ++i) {
-      digits[2 * i] = static_cast<char>('0' + i / 10);
-      digits[2 * i + 1] = static_cast<char>('0' + i % 10);
-    }
-    return digits;
-  }();
   static constexpr std::size_t kSize = byte_scan::kBlock;
   Sink &sink_;
   std::size_t used_ = 0;
