@@ -43,11 +43,6 @@ const char *const kTables[] = {"vars/function.txt", "vars/handler.txt", "vars/pu
                                "vars/fetch_id.txt"};
 const std::string kNoNumber = " is not a whole number from -2147483648 to 2147483647";
 
-struct Text : tarvello::Sink {
-  std::string text;
-  void write(std::string_view bytes) override { text += bytes; }
-};
-
 bool ends_with(const std::string &text, const std::string &end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
@@ -248,7 +243,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
   const bool interactive = (listing_kind & 8) != 0;
   tarvello::TextInput in(pieces[0]);
-  Text out;
+  tarvello::TextSink out;
   std::ostringstream err;
   const int status = tarvello::run_conversion(tarvello::Console{in, out, err, interactive});
 

@@ -52,11 +52,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "100\n5",
                    {"100", "5", "end"}}));
 
-struct Screen : Sink {
-  std::string text;
-  void write(std::string_view bytes) override { text += bytes; }
-};
-
 struct AskCase {
   const char *name;
   bool interactive;
@@ -71,7 +66,7 @@ class AskOffset : public ::testing::TestWithParam<AskCase> {};
 TEST_P(AskOffset, AsksAgainOnlyAtATerminal) {
   const AskCase &c = GetParam();
   TextInput in(c.typed);
-  Screen screen_sink;
+  TextSink screen_sink;
   std::ostringstream err;
   const Console console{in, screen_sink, err, c.interactive};
   OutBuffer screen(screen_sink);
@@ -118,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
 // After an answer ended by Enter, the next question waits for a line of its own.
 TEST(AskOffset, AnEmptyLineAfterAnAnswerAsksAgain) {
   TextInput in("5 \n\n7\n");
-  Screen screen_sink;
+  TextSink screen_sink;
   std::ostringstream err;
   const Console console{in, screen_sink, err, true};
   OutBuffer screen(screen_sink);
@@ -130,7 +125,7 @@ TEST(AskOffset, AnEmptyLineAfterAnAnswerAsksAgain) {
 // At a terminal, an answer already typed when its prompt shows is echoed after it, as if typed there.
 TEST(AskOffset, AnAnswerTypedAheadShowsAfterItsPrompt) {
   TextInput in("5 7\n");
-  Screen screen_sink;
+  TextSink screen_sink;
   std::ostringstream err;
   const Console console{in, screen_sink, err, true, true};
   OutBuffer screen(screen_sink);

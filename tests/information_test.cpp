@@ -152,11 +152,6 @@ struct TypedKeys : ConsoleKeys {
   }
 };
 
-struct Screen : Sink {
-  std::string text;
-  void write(std::string_view bytes) override { text += bytes; }
-};
-
 struct WaitCase {
   const char *name;
   std::string ahead;
@@ -170,7 +165,7 @@ TEST_P(WaitForEnter, EndsOnlyAtAnEnterTypedAfterTheQuestion) {
   TypedKeys keys;
   keys.ahead = GetParam().ahead;
   keys.typed = GetParam().typed;
-  Screen screen;
+  TextSink screen;
   {
     OutBuffer out(screen);
     wait_for_enter(keys, out);

@@ -7,11 +7,6 @@
 namespace tarvello {
 namespace {
 
-struct Collected : Sink {
-  std::string text;
-  void write(std::string_view bytes) override { text += bytes; }
-};
-
 // Texts that do not fit what is left of the block, or the block itself, after
 // bytes already pending: every byte arrives once, in order.
 TEST(OutBuffer, KeepsWhatIsPendingBeforeALongText) {
@@ -20,7 +15,7 @@ TEST(OutBuffer, KeepsWhatIsPendingBeforeALongText) {
     for (std::size_t i = 0; i < text.size(); ++i) {
       text[i] = static_cast<char>('a' + i % 23);
     }
-    Collected sink;
+    TextSink sink;
     {
       OutBuffer out(sink);
       out.put("pending");

@@ -10,13 +10,8 @@
 namespace tarvello {
 namespace {
 
-struct Listing : Sink {
-  std::string text;
-  void write(std::string_view bytes) override { text += bytes; }
-};
-
 std::string rewritten(const std::string &line, std::int32_t Lx, std::int32_t Sx) {
-  Listing listing;
+  TextSink listing;
   {
     RunState st(listing);
     st.Lx = Lx;

@@ -60,7 +60,7 @@ void run(const Console &console, OutBuffer &screen) {
 void rewrite_line(RunState &st, std::string_view line) {
   const Rule rule = choose_rule(line);
   // A line that rules 1 to 6 take holds one of their texts, so it has a first character.
-  if (rule < Rule::label_entry && (line.front() == 'L' || line.front() == 'S')) {
+  if (is_chosen_by_text(rule) && (line.front() == 'L' || line.front() == 'S')) {
     st.doubts.note_taken_entry(line, rule, st.in.line_number());
   }
   switch (rule) {

@@ -99,9 +99,9 @@ Rule rule_at(const char *at, const char *end) {
     const auto i = static_cast<std::size_t>(__builtin_ctz(texts));
     const std::string_view text = rule_texts[i].text;
     if ((word & kHeads[i].mask) == kHeads[i].bytes) {
-      best = std::min(best, begins(at, end, text)                ? rule_texts[i].rule
-                            : near(at, end, text, kHeads[i].gap) ? Rule::near_miss
-                                                                 : Rule::copy);
+      best = earlier(best, begins(at, end, text)                ? rule_texts[i].rule
+                           : near(at, end, text, kHeads[i].gap) ? Rule::near_miss
+                                                                : Rule::copy);
     }
   }
   return best;
@@ -112,16 +112,16 @@ Rule rule_at(const char *at, const char *end) {
 Rule choose_rule(std::string_view line) {
   Rule best = Rule::copy;
   const char *const end = line.data() + line.size();
-  for (const char *at = line.data(); at + 1 < end && best != Rule::function; at += byte_scan::kWidth) {
+  for (const char *at = line.data(); at + 1 < end && !is_first(best); at += byte_scan::kWidth) {
     byte_scan::find_set(candidates(at), [&](std::size_t i) {
       if (at + i + 1 >= end) {
         return true; // the bytes after the line
       }
-      best = std::min(best, rule_at(at + i, end));
-      return best == Rule::function;
+      best = earlier(best, rule_at(at + i, end));
+      return is_first(best);
     });
   }
-  if (best < Rule::label_entry || line.empty()) {
+  if (is_chosen_by_text(best) || line.empty()) {
     return best;
   }
   return line.front() == 'L' ? Rule::label_entry : line.front() == 'S' ? Rule::string_entry : best;

@@ -4,7 +4,9 @@
 
 namespace tarvello {
 
-/// The rules of the rule table, in the order they are tried.
+/// The rules of the rule table, in the order they are tried: the first whose
+/// test holds is the one applied. The functions below are the only code that
+/// knows this order.
 enum class Rule {
   function,       ///< contains "func_call"
   handler,        ///< contains "handler "
@@ -17,6 +19,14 @@ enum class Rule {
   near_miss,      ///< none of the above, but a text of rules 1 to 5 with other white space: copied
   copy,           ///< none of the above
 };
+
+/// Of two rules whose tests hold for one line, the one that applies.
+constexpr Rule earlier(Rule a, Rule b) { return a < b ? a : b; }
+/// Whether no other rule can take a line that this one's test holds for.
+constexpr bool is_first(Rule rule) { return rule == Rule::function; }
+/// Whether the rule is chosen by a text anywhere in the line, and so comes
+/// before those that look at its first character.
+constexpr bool is_chosen_by_text(Rule rule) { return rule < Rule::label_entry; }
 
 /// A text whose presence anywhere in a line chooses a rule. Where the text
 /// holds a blank or a tab, the same text with other blanks or tabs there is a

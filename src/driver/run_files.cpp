@@ -126,7 +126,7 @@ platform::Stamp open_run_files(RunState &st, OutputFile &fixed) {
   }
   // A change after this shows at the end; one before it is read whole, as the listing is read to its end.
   const platform::Stamp opened = st.in.stamp();
-  if (mark_of(st.in.start(kUtf8Mark.size())) == Mark::utf16) {
+  if (st.in.mark() == Mark::utf16) {
     throw Fatal(message::file_is(kListing, Cause::own(Cause::Own::utf16)));
   }
   const auto ins = inputs(st.in);
@@ -134,7 +134,7 @@ platform::Stamp open_run_files(RunState &st, OutputFile &fixed) {
   refuse_shared_output(ins, output);
   const NameFacts at = platform::examine_name(kFixed);
   refuse_unreplaceable(at);
-  refuse_shared_streams(ins, output, st.in.start(1).empty());
+  refuse_shared_streams(ins, output, st.in.pending().empty());
   refuse_marked_routes(kFixed, st.in);
   fixed.empty_target(at);
   return opened;

@@ -32,7 +32,7 @@ std::string_view LineReader::read_line_slowly() {
     std::string_view rest = pending();
     const std::size_t lf = rest.find('\n');
     if (lf != std::string_view::npos) {
-      const std::string_view line = rest.substr(0, lf > 0 && rest[lf - 1] == '\r' ? lf - 1 : lf);
+      const std::string_view line = rest.substr(0, line_size(rest.data(), lf));
       check_length(line);
       begin_ += lf + 1;
       ++line_number_;
@@ -80,10 +80,10 @@ bool LineReader::read_more() {
   return true;
 }
 
-std::string_view LineReader::start(std::size_t size) {
-  while (pending().size() < size && read_more()) {
+Mark LineReader::mark() {
+  while (pending().size() < kUtf8Mark.size() && read_more()) {
   }
-  return pending().substr(0, size);
+  return mark_of(pending().substr(0, kUtf8Mark.size()));
 }
 
 void LineReader::fill() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "io/byte_scan.h"
+#include "io/encoding.h"
 #include "io/message.h"
 #include "platform/platform.h"
 
@@ -24,6 +25,12 @@ enum class ReadMode {
 };
 
 using byte_scan::kBlock;
+
+/// The size of a line whose LF stands `lf` bytes after `begin`: a CR right
+/// before the LF is no part of it, and any other CR is.
+constexpr std::size_t line_size(const char *begin, std::size_t lf) {
+  return lf > 0 && begin[lf - 1] == '\r' ? lf - 1 : lf;
+}
 
 /// Reads a CR LF text file line by line through one large block, so a line
 /// costs a vector search and no allocation. A line ends at LF; a CR directly
@@ -57,7 +64,7 @@ public:
     const auto lf = static_cast<std::size_t>(static_cast<const char *>(found) - begin);
     begin_ += lf + 1;
     ++line_number_;
-    return {begin, lf - (lf > 0 && begin[lf - 1] == '\r' ? 1 : 0)};
+    return {begin, line_size(begin, lf)};
   }
 
   /// What has been read but not yet taken as lines, valid until the next
@@ -73,8 +80,10 @@ public:
   /// Reads more after what is pending. False when nothing more can come: the
   /// file's end, or a failed read, which the next read_line reports.
   bool read_more();
-  /// The file's first `size` bytes, or all of a shorter file; before any line is taken.
-  std::string_view start(std::size_t size);
+  /// The byte-order mark the file begins with; before any line is taken.
+  Mark mark();
+  /// Skips a UTF-8 mark, which is no part of the first line; after mark().
+  void skip_mark() { skip_lines(kUtf8Mark.size()); }
   /// Why a read failed, if one did.
   const Cause &failure() const { return error_; }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace tarvello {
@@ -32,6 +33,13 @@ public:
 private:
   int fd_;
   const char *name_;
+};
+
+/// Keeps what it is given, for tests, the fuzzer and the benchmarks.
+class TextSink : public Sink {
+public:
+  void write(std::string_view bytes) override { text.append(bytes); }
+  std::string text;
 };
 
 /// Collects output in one large block and hands it to its sink only when the

@@ -72,8 +72,8 @@ Match lookup_reference(const ReferenceTable &table, std::string_view line, std::
   if (const Cause cause = file.open(table.path, ReadMode::table); cause.failed()) {
     throw ReadFailure(message::cannot("read", table.path, cause));
   }
-  if (mark_of(file.start(kUtf8Mark.size())) == Mark::utf8) {
-    file.skip_lines(kUtf8Mark.size()); // no part of the first line
+  if (file.mark() == Mark::utf8) {
+    file.skip_mark();
   }
   return scan_table(file, s2, table.search_start, table.shape == TableShape::next_line, result);
 }

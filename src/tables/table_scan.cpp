@@ -22,7 +22,7 @@ void check_lines(std::string_view text, std::size_t to, const LineReader &file) 
       continue;
     }
     const std::size_t end = text.find('\n', from); // a long line: only a CR before its break may pass
-    if (end - from - (text[end - 1] == '\r' ? 1 : 0) > kMaxLine) {
+    if (line_size(text.data() + from, end - from) > kMaxLine) {
       const auto before = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(from), '\n');
       throw Fatal(message::line_too_long(file.path(), file.line_number() + before + 1));
     }
@@ -32,7 +32,7 @@ void check_lines(std::string_view text, std::size_t to, const LineReader &file) 
 
 /// The end of the line's own text in [start, end): a CR before its break is not part of it.
 std::size_t text_end(std::string_view text, std::size_t start, std::size_t end) {
-  return end > start && text[end - 1] == '\r' ? end - 1 : end;
+  return start + line_size(text.data() + start, end - start);
 }
 
 /// A hit's line, as [start, break), and where the key ends in it.

@@ -41,11 +41,11 @@ void check_table(const char *path, TableStatus &status) {
   }
   LineReader file;
   status.unreadable = file.open(path, ReadMode::table);
-  const Mark mark = status.unreadable.failed() ? Mark::none : mark_of(file.start(kUtf8Mark.size()));
+  const Mark mark = status.unreadable.failed() ? Mark::none : file.mark();
   if (mark == Mark::utf16) {
     status.unreadable = Cause::own(Cause::Own::utf16);
   } else if (mark == Mark::utf8) {
-    file.skip_lines(kUtf8Mark.size()); // a table of only the mark is empty, and has no last line
+    file.skip_mark(); // a table of only the mark is empty, and has no last line
   }
   if (!status.unreadable.failed()) {
     find_unended_line(file, status);
