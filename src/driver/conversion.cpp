@@ -1,11 +1,11 @@
 #include "driver/conversion.h"
 
-#include "driver/doubts.h"
 #include "driver/folder_argument.h"
-#include "driver/information.h"
+#include "driver/opening.h"
+#include "driver/options.h"
 #include "driver/renumber.h"
 #include "driver/rule_choice.h"
-#include "driver/run_files.h"
+#include "driver/rule_doubts.h"
 #include "driver/window.h"
 #include "io/fatal.h"
 #include "io/message.h"
@@ -29,7 +29,7 @@ void convert(RunState &st, OutBuffer &screen) {
   while (!st.in.at_end()) {
     rewrite_line(st, st.in.read_line());
     st.line_count.next();
-    screen.put_read(st.line_count.text());
+    screen.put_padded(st.line_count.text());
   }
 }
 
@@ -175,7 +175,9 @@ int run_conversion(int argc, const char *const *argv) {
     return 1;
   }
   if (!hold_reserve()) { // no memory at all: not even for an exception or a message
-    platform::write_all(platform::kStderr, "tarvello: out of memory\n");
+    for (const std::string_view part : {message::kTool, message::kOutOfMemory, std::string_view("\n")}) {
+      platform::write_all(platform::kStderr, part);
+    }
     return 1;
   }
   try {

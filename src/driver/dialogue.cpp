@@ -13,7 +13,7 @@ namespace tarvello {
 namespace {
 
 /// A rejected answer is shown up to this many characters.
-constexpr std::size_t kShown = 40;
+constexpr std::size_t kAnswerShown = 40;
 
 bool next_is(ConsoleInput &in, bool (*test)(char)) {
   const int c = in.peek();
@@ -25,10 +25,10 @@ bool not_space(char c) { return !is_space(c); }
 /// White space within a line.
 bool is_blank(char c) { return c != '\n' && is_space(c); }
 
-/// The answer in double quotes, cut at kShown bytes but never inside a
+/// The answer in double quotes, cut at kAnswerShown bytes but never inside a
 /// character, its controls shown as '?'.
 std::string quoted(std::string_view text) {
-  std::size_t cut = std::min(text.size(), kShown);
+  std::size_t cut = std::min(text.size(), kAnswerShown);
   while (cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
     ++cut; // the rest of a UTF-8 character
   }

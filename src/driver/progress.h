@@ -15,7 +15,7 @@ public:
   ProgressLine();
   /// Counts one more pass.
   void next();
-  /// Followed by byte_scan::kWidth bytes that may be read, for OutBuffer::put_read.
+  /// Followed by byte_scan::kWidth bytes that may be read, for OutBuffer::put_padded.
   std::string_view text() const;
 
 private:

@@ -37,7 +37,7 @@ void renumber_operand(RunState &st, std::string_view line, char letter, std::int
     return;
   }
   const std::int32_t number = shifted(st, line.substr(p + 1), offset);
-  st.out.put_read(line.substr(0, p + 1));
+  st.out.put_padded(line.substr(0, p + 1));
   st.out.put_number(number);
   st.out.end_line();
 }
@@ -60,7 +60,7 @@ void renumber_string_entry(RunState &st, std::string_view line) {
   const std::int32_t number = shifted(st, line.substr(1), st.Sx); // the digits end at the "." anyway
   st.out.put("S");
   st.out.put_number(number);
-  st.out.put_read(line.substr(std::min(p, line.size())));
+  st.out.put_padded(line.substr(std::min(p, line.size())));
   st.out.end_line();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "driver/doubts.h"
+#include "driver/rule_doubts.h"
 #include "driver/progress.h"
 #include "io/line_reader.h"
 #include "io/out_buffer.h"
@@ -29,7 +29,7 @@ struct RunState {
 
 /// Writes `line`, a LineReader's, to the rewritten listing, ended by CR LF.
 inline void write_line(RunState &st, std::string_view line) {
-  st.out.put_read(line);
+  st.out.put_padded(line);
   st.out.end_line();
 }
 

@@ -75,14 +75,14 @@ inline bool same(const char *a, const char *b, std::size_t size) {
 }
 
 /// The place of the first `c` in the kWidth bytes at `at`, or kWidth.
-inline std::size_t first_of(const char *at, char c) {
+inline std::size_t place_of(const char *at, char c) {
   return static_cast<std::size_t>(__builtin_ctz(mask(load(at) == repeat(c)) | 1U << kWidth));
 }
 
 /// The place of the first `c` in `text` at `from` or later, or npos.
 inline std::size_t find(std::string_view text, char c, std::size_t from = 0) {
   for (std::size_t at = from; at < text.size(); at += kWidth) {
-    if (const std::size_t found = at + first_of(text.data() + at, c); found < at + kWidth) {
+    if (const std::size_t found = at + place_of(text.data() + at, c); found < at + kWidth) {
       return found < text.size() ? found : std::string_view::npos;
     }
   }

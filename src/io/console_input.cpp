@@ -1,6 +1,6 @@
 #include "io/console_input.h"
 
-#include "io/encoding.h"
+#include "io/byte_order_mark.h"
 #include "io/fatal.h"
 #include "io/message.h"
 #include "platform/platform.h"

@@ -20,7 +20,7 @@ LineReader::~LineReader() {
 
 Cause LineReader::open(const char *path, ReadMode mode) {
   path_ = path;
-  if (const int err = platform::open_for_reading(path, mode == ReadMode::table, fd_); err != 0) {
+  if (const int err = platform::open_for_reading(path, mode == ReadMode::no_wait, fd_); err != 0) {
     return Cause::system(err);
   }
   fill();
@@ -61,7 +61,7 @@ void LineReader::check_length(std::string_view line) const {
 long LineReader::breaks_before(std::uint64_t size) const {
   LineReader file;
   long breaks = 0;
-  if (!file.open(path_, ReadMode::table).failed()) {
+  if (!file.open(path_, ReadMode::no_wait).failed()) {
     do {
       const std::string_view part = file.pending().substr(0, size);
       breaks += static_cast<long>(std::count(part.begin(), part.end(), '\n'));

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "io/byte_order_mark.h"
 #include "io/byte_scan.h"
-#include "io/encoding.h"
 #include "io/message.h"
 #include "platform/platform.h"
 
@@ -20,8 +20,8 @@ constexpr std::size_t kMaxLine = 999;
 /// How a file is opened. Either is read until a read finds nothing more: a
 /// short read is no end, as some file systems give them anywhere.
 enum class ReadMode {
-  stream, ///< the listing, which may be a pipe whose writer has yet to come
-  table,  ///< a table checked to be a regular file: the open never waits
+  may_wait, ///< the listing, which may be a pipe whose writer has yet to come
+  no_wait,  ///< a table checked to be a regular file: the open never waits
 };
 
 using byte_scan::kBlock;
@@ -49,7 +49,7 @@ public:
 
   /// Opens `path` and reads its first block, so a directory fails here too.
   /// Returns why it cannot, or no failure.
-  Cause open(const char *path, ReadMode mode = ReadMode::stream);
+  Cause open(const char *path, ReadMode mode = ReadMode::may_wait);
 
   /// The next line, valid until the next call. At the end of the file it
   /// yields the rest (possibly empty) and sets the end state. Throws Fatal for
@@ -73,7 +73,7 @@ public:
   /// Takes the first `size` pending bytes, whole lines or the mark before the first, as read.
   /// They are not counted: a line number asked for later counts the file's
   /// line breaks from its start, so a scan that errs nowhere counts nothing.
-  void skip_lines(std::size_t size) {
+  void skip_bytes(std::size_t size) {
     begin_ += size;
     skipped_ = true;
   }
@@ -83,7 +83,7 @@ public:
   /// The byte-order mark the file begins with; before any line is taken.
   Mark mark();
   /// Skips a UTF-8 mark, which is no part of the first line; after mark().
-  void skip_mark() { skip_lines(kUtf8Mark.size()); }
+  void skip_mark() { skip_bytes(kUtf8Mark.size()); }
   /// Why a read failed, if one did.
   const Cause &failure() const { return error_; }
 

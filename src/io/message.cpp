@@ -9,28 +9,6 @@
 
 namespace tarvello {
 
-std::string Cause::text() const {
-  switch (own_) {
-  case Own::not_regular_file:
-    return "not a regular file";
-  case Own::symbolic_link:
-    return "a symbolic link";
-  case Own::another_users_file:
-    return "another user's file";
-  case Own::mount_point:
-    return "a file mounted there; mount its folder instead";
-  case Own::utf16:
-    return "UTF-16 text; save it as plain (ANSI or UTF-8) text";
-  case Own::none:
-    break;
-  }
-  return platform::describe_error(err_);
-}
-
-bool Cause::lies_with_the_system() const { return own_ == Own::none && platform::lies_with_the_system(err_); }
-
-bool Cause::missing() const { return own_ == Own::none && err_ != 0 && platform::is_missing(err_); }
-
 namespace message {
 
 namespace {
@@ -48,8 +26,6 @@ std::string shown(std::string_view path) { return platform::native_path(path); }
 
 /// The numbers an answer or a listing may hold, and a sum may reach.
 std::string range() { return std::to_string(kLeastNumber) + " to " + std::to_string(kMostNumber); }
-
-constexpr std::string_view kTool = "tarvello: ";
 
 /// A code point and the count of bytes that UTF-8 writes it in; a count of 0
 /// where the bytes at hand are no valid UTF-8.
@@ -261,7 +237,7 @@ std::string one_folder_only(std::string_view arg) { return joined({arg, ": give 
 
 std::string input_ended() { return "standard input ended before a number was given"; }
 
-std::string out_of_memory() { return "out of memory"; }
+std::string out_of_memory() { return std::string(kOutOfMemory); }
 
 std::string not_a_number(std::string_view quoted) {
   return joined({quoted, " is not a whole number from ", range()});

@@ -5,7 +5,8 @@
 // same wherever it is raised, and a new one, or a new way of writing a path,
 // is a change in this one file.
 
-#include "io/line_tally.h"
+#include "io/cause.h"
+#include "io/reported_lines.h"
 #include "platform/platform.h"
 
 #include <cstdint>
@@ -15,33 +16,12 @@
 
 namespace tarvello {
 
-/// Why a file or a standard stream could not be used: an error the system
-/// reports, or a cause the tool finds itself. The default is no failure.
-class Cause {
-public:
-  /// The causes the system has no error number for.
-  enum class Own { none, not_regular_file, symbolic_link, another_users_file, mount_point, utf16 };
-
-  Cause() = default;
-  static Cause system(int err) { return Cause(err, Own::none); }
-  static Cause own(Own what) { return Cause(0, what); }
-
-  bool failed() const { return err_ != 0 || own_ != Own::none; }
-  /// Whether the failure lies with the system (too many open files, no
-  /// memory, a failing disk) rather than with the file, which may be missing,
-  /// forbidden or of the wrong kind.
-  bool lies_with_the_system() const;
-  /// Whether the file, or a folder on its path, does not exist.
-  bool missing() const;
-  std::string text() const;
-
-private:
-  Cause(int err, Own own) : err_(err), own_(own) {}
-  int err_ = 0;
-  Own own_ = Own::none;
-};
-
 namespace message {
+
+/// What begins every line the tool writes on stderr.
+inline constexpr std::string_view kTool = "tarvello: ";
+/// The cause of a failed allocation, which a line must show even with no memory at all.
+inline constexpr std::string_view kOutOfMemory = "out of memory";
 
 /// "path:line", as an error names a line and the report lists one.
 std::string position(std::string_view path, std::int64_t line);

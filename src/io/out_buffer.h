@@ -63,7 +63,7 @@ public:
   }
   /// Adds `text`, after which byte_scan::kWidth bytes may be read, as after
   /// a LineReader's line: copied a vector at a time, with no size to sort.
-  void put_read(std::string_view text) {
+  void put_padded(std::string_view text) {
     if (text.size() > kSize - used_) {
       put_long(text);
       return;

@@ -1,6 +1,6 @@
 #include "tables/lookup.h"
 
-#include "io/encoding.h"
+#include "io/byte_order_mark.h"
 #include "io/fatal.h"
 #include "io/line_reader.h"
 #include "io/message.h"
@@ -69,7 +69,7 @@ Match lookup_reference(const ReferenceTable &table, std::string_view line, std::
     return Match::none; // an empty key would match any long enough line: no reference at all
   }
   LineReader file(table_block());
-  if (const Cause cause = file.open(table.path, ReadMode::table); cause.failed()) {
+  if (const Cause cause = file.open(table.path, ReadMode::no_wait); cause.failed()) {
     throw ReadFailure(message::cannot("read", table.path, cause));
   }
   if (file.mark() == Mark::utf8) {

@@ -81,7 +81,7 @@ Match scan_table(LineReader &file, std::string_view key, std::size_t search_star
     const auto [start, end, key_end] = find_line(lines, finder, key.size(), search_start);
     if (start == std::string_view::npos) {
       check_lines(lines, lines.size(), file);
-      file.skip_lines(lines.size());
+      file.skip_bytes(lines.size());
       file.read_more();
       continue;
     }
@@ -91,7 +91,7 @@ Match scan_table(LineReader &file, std::string_view key, std::size_t search_star
     const bool longer = key_end < text_end(lines, start, end) && is_name_byte(lines[key_end]) &&
                         (next_line || (!key.empty() && is_name_byte(key.back())));
     if (next_line) {
-      file.skip_lines(end + 1);
+      file.skip_bytes(end + 1);
       result.assign(file.read_line());
     } else {
       result.assign(lines.substr(start, text_end(lines, start, end) - start));

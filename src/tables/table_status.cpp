@@ -1,6 +1,6 @@
 #include "tables/table_status.h"
 
-#include "io/encoding.h"
+#include "io/byte_order_mark.h"
 #include "io/fatal.h"
 #include "io/line_reader.h"
 
@@ -25,7 +25,7 @@ void find_unended_line(LineReader &file, TableStatus &status) {
     } else if (tail.size() <= kMaxLine) { // a longer line is refused by the first lookup that reaches it
       tail.append(block.substr(0, kMaxLine + 1 - tail.size()));
     }
-    file.skip_lines(block.size());
+    file.skip_bytes(block.size());
   } while (file.read_more());
   status.unended_line = tail.empty() ? 0 : breaks + 1;
   status.unended_text = std::move(tail);
@@ -40,7 +40,7 @@ void check_table(const char *path, TableStatus &status) {
     return;
   }
   LineReader file;
-  status.unreadable = file.open(path, ReadMode::table);
+  status.unreadable = file.open(path, ReadMode::no_wait);
   const Mark mark = status.unreadable.failed() ? Mark::none : file.mark();
   if (mark == Mark::utf16) {
     status.unreadable = Cause::own(Cause::Own::utf16);

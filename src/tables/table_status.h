@@ -1,6 +1,6 @@
 #pragma once
 
-#include "io/line_tally.h"
+#include "io/reported_lines.h"
 #include "io/message.h"
 #include "tables/reference_table.h"
 

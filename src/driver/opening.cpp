@@ -1,7 +1,7 @@
-#include "driver/run_files.h"
+#include "driver/opening.h"
 
 #include "driver/output_mark.h"
-#include "io/encoding.h"
+#include "io/byte_order_mark.h"
 #include "io/fatal.h"
 #include "io/message.h"
 #include "platform/platform.h"

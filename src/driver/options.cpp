@@ -1,4 +1,4 @@
-#include "driver/information.h"
+#include "driver/options.h"
 
 #include "io/fatal.h"
 #include "io/message.h"

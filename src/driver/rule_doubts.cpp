@@ -1,4 +1,4 @@
-#include "driver/doubts.h"
+#include "driver/rule_doubts.h"
 
 #include "io/message.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "driver/rule_choice.h"
-#include "io/line_tally.h"
+#include "io/reported_lines.h"
 
 #include <cstdint>
 #include <iosfwd>
