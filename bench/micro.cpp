@@ -21,7 +21,8 @@ void rewrite(benchmark::State &state, const std::string &line) {
   st.Sx = 50;
   const std::string padded = line + std::string(tarvello::byte_scan::kWidth, '\n');
   for (auto _ : state) {
-    tarvello::rewrite_line(st, std::string_view(padded).substr(0, line.size()));
+    tarvello::rewrite_line(
+        st, tarvello::byte_scan::Padded::with_room_after(std::string_view(padded).substr(0, line.size())));
   }
   state.SetItemsProcessed(state.iterations());
 }

@@ -32,7 +32,9 @@ TEST(KeyFinder, FindsWhatAPlainSearchFinds) {
       padded += key;
     }
     const KeyFinder finder(key);
-    ASSERT_EQ(finder.find(std::string_view(padded).substr(0, text.size()), from), text.find(key, from))
+    ASSERT_EQ(finder.find(byte_scan::Padded::with_room_after(std::string_view(padded).substr(0, text.size())),
+                          from),
+              text.find(key, from))
         << "round " << round;
   }
 }
@@ -45,12 +47,16 @@ TEST(KeyFinder, ComparesEveryByteOfALongKey) {
     std::string near = key;
     near[i] = '#';
     const std::string text = "xx" + near + "yy" + std::string(byte_scan::kWidth, '\n');
-    ASSERT_EQ(KeyFinder(key).find(std::string_view(text).substr(0, text.size() - byte_scan::kWidth), 0),
+    ASSERT_EQ(KeyFinder(key).find(byte_scan::Padded::with_room_after(
+                                      std::string_view(text).substr(0, text.size() - byte_scan::kWidth)),
+                                  0),
               std::string_view::npos)
         << i;
   }
   const std::string text = "xx" + key + std::string(byte_scan::kWidth, '\n');
-  EXPECT_EQ(KeyFinder(key).find(std::string_view(text).substr(0, key.size() + 2), 0), 2U);
+  EXPECT_EQ(KeyFinder(key).find(
+                byte_scan::Padded::with_room_after(std::string_view(text).substr(0, key.size() + 2)), 0),
+            2U);
 }
 
 // Every alignment and length around the vector width, each text followed by
@@ -61,9 +67,9 @@ TEST(ByteScan, FindsWhatAPlainSearchDoes) {
     for (std::size_t size = 0; size <= 3 * byte_scan::kWidth + 1; ++size) {
       const std::string bytes =
           std::string(align, '\n') + random_bytes(random, size) + std::string(byte_scan::kWidth, '\n');
-      const std::string_view text = std::string_view(bytes).substr(align, size);
+      const auto text = byte_scan::Padded::with_room_after(std::string_view(bytes).substr(align, size));
       const std::size_t from = size == 0 ? 0 : random() % size;
-      ASSERT_EQ(byte_scan::find(text, '\n', from), text.find('\n', from)) << align << " " << size;
+      ASSERT_EQ(byte_scan::find(text, '\n', from), text.text().find('\n', from)) << align << " " << size;
     }
   }
 }

@@ -20,7 +20,9 @@ class ReadNumber : public ::testing::TestWithParam<NumberCase> {};
 TEST_P(ReadNumber, ReadsLikeAtoiAndRefusesOverflow) {
   const NumberCase &c = GetParam();
   const std::string padded = c.text + "99999999"; // digits past the text are not its own
-  EXPECT_EQ(read_number(std::string_view(padded).substr(0, c.text.size())).value, c.expected)
+  EXPECT_EQ(read_number(byte_scan::Padded::with_room_after(std::string_view(padded).substr(0, c.text.size())))
+                .value,
+            c.expected)
       << "text: '" << c.text << "'";
 }
 

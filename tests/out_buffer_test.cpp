@@ -19,7 +19,7 @@ TEST(OutBuffer, KeepsWhatIsPendingBeforeALongText) {
     {
       OutBuffer out(sink);
       out.put("pending");
-      out.put_padded(std::string_view(text).substr(0, size));
+      out.put_padded(byte_scan::Padded::with_room_after(std::string_view(text).substr(0, size)));
       out.put("after");
     }
     EXPECT_EQ(sink.text, "pending" + text.substr(0, size) + "after") << size;

@@ -11,7 +11,7 @@ TEST(ProgressLine, CountsUpThroughEveryCarry) {
   ProgressLine progress;
   for (long long count = 1; count <= 100500; ++count) {
     progress.next();
-    ASSERT_EQ(progress.text(), "line " + std::to_string(count) + " done \n");
+    ASSERT_EQ(progress.text().text(), "line " + std::to_string(count) + " done \n");
   }
 }
 

@@ -17,7 +17,7 @@ std::string rewritten(const std::string &line, std::int32_t Lx, std::int32_t Sx)
     st.Lx = Lx;
     st.Sx = Sx;
     const std::string padded = line + std::string(byte_scan::kWidth, '\n'); // as a listing's next lines
-    rewrite_line(st, std::string_view(padded).substr(0, line.size()));
+    rewrite_line(st, byte_scan::Padded::with_room_after(std::string_view(padded).substr(0, line.size())));
   }
   return listing.text;
 }
@@ -103,7 +103,7 @@ struct ChoiceCase {
 /// choice may read but must disregard.
 Rule chosen(const std::string &line, const std::string &after = "\r\n") {
   const std::string block = line + after + std::string(byte_scan::kWidth, '\n');
-  return choose_rule(std::string_view(block).substr(0, line.size()));
+  return choose_rule(byte_scan::Padded::with_room_after(std::string_view(block).substr(0, line.size())));
 }
 
 class ChooseRule : public ::testing::TestWithParam<ChoiceCase> {};

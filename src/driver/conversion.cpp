@@ -57,7 +57,7 @@ void run(const Console &console, OutBuffer &screen) {
 
 } // namespace
 
-void rewrite_line(RunState &st, std::string_view line) {
+void rewrite_line(RunState &st, byte_scan::Padded line) {
   const Rule rule = choose_rule(line);
   // A line that rules 1 to 6 take holds one of their texts, so it has a first character.
   if (is_chosen_by_text(rule) && (line.front() == 'L' || line.front() == 'S')) {

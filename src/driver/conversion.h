@@ -17,7 +17,7 @@ int run_conversion(int argc, const char *const *argv);
 int run_conversion(const Console &console, const std::vector<std::string_view> &args = {});
 
 /// Applies the first rule that takes `line`, the listing's current line,
-/// writing its output. The line is followed by byte_scan::kWidth readable bytes.
-void rewrite_line(RunState &st, std::string_view line);
+/// writing its output.
+void rewrite_line(RunState &st, byte_scan::Padded line);
 
 } // namespace tarvello

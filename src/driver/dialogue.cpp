@@ -69,7 +69,8 @@ Answer read_answer(ConsoleInput &in, bool interactive) {
   }
   const std::string padded =
       word + std::string(byte_scan::kWidth, '\0'); // bytes a number's reading may look at
-  const NumberRead number = read_number(std::string_view(padded).substr(0, word.size()));
+  const NumberRead number =
+      read_number(byte_scan::Padded::with_room_after(std::string_view(padded).substr(0, word.size())));
   // Digits that run into other text, as in "1O0" or "0x10", are no number at all.
   if (word.size() <= kMaxLine && number.value && number.end == word.size()) {
     while (interactive && next_is(in, is_blank)) {

@@ -24,8 +24,8 @@ void ProgressLine::next() {
   }
 }
 
-std::string_view ProgressLine::text() const {
-  return {text_.data() + begin_, kDigitsEnd + kTail.size() - begin_};
+byte_scan::Padded ProgressLine::text() const {
+  return byte_scan::Padded::with_room_after({text_.data() + begin_, kDigitsEnd + kTail.size() - begin_});
 }
 
 } // namespace tarvello

@@ -15,8 +15,7 @@ public:
   ProgressLine();
   /// Counts one more pass.
   void next();
-  /// Followed by byte_scan::kWidth bytes that may be read, for OutBuffer::put_padded.
-  std::string_view text() const;
+  byte_scan::Padded text() const;
 
 private:
   static constexpr std::string_view kHead = "line ";

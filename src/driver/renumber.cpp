@@ -19,7 +19,7 @@ out_of_range(const RunState &st, std::optional<std::int32_t> number, std::int32_
                      : message::number_out_of_range(st.in.path(), st.in.line_number()));
 }
 
-std::int32_t shifted(const RunState &st, std::string_view entry, std::int32_t offset) {
+std::int32_t shifted(const RunState &st, byte_scan::Padded entry, std::int32_t offset) {
   const auto number = read_number(entry).value;
   const auto sum = number ? add_offset(*number, offset) : std::nullopt;
   if (!sum) {
@@ -30,7 +30,7 @@ std::int32_t shifted(const RunState &st, std::string_view entry, std::int32_t of
 
 /// An operand line with no such letter past its first character has no
 /// operand to shift, and is kept whole rather than cut down to a bare number.
-void renumber_operand(RunState &st, std::string_view line, char letter, std::int32_t offset) {
+void renumber_operand(RunState &st, byte_scan::Padded line, char letter, std::int32_t offset) {
   const std::size_t p = byte_scan::find(line, letter, 1);
   if (p == std::string_view::npos) {
     write_line(st, line);
@@ -44,18 +44,18 @@ void renumber_operand(RunState &st, std::string_view line, char letter, std::int
 
 } // namespace
 
-void renumber_label_operand(RunState &st, std::string_view line) { renumber_operand(st, line, 'L', st.Lx); }
+void renumber_label_operand(RunState &st, byte_scan::Padded line) { renumber_operand(st, line, 'L', st.Lx); }
 
-void renumber_string_operand(RunState &st, std::string_view line) { renumber_operand(st, line, 'S', st.Sx); }
+void renumber_string_operand(RunState &st, byte_scan::Padded line) { renumber_operand(st, line, 'S', st.Sx); }
 
-void renumber_label_entry(RunState &st, std::string_view line) {
+void renumber_label_entry(RunState &st, byte_scan::Padded line) {
   const std::int32_t number = shifted(st, line.substr(1), st.Lx);
   st.out.put("L");
   st.out.put_number(number);
   st.out.end_line();
 }
 
-void renumber_string_entry(RunState &st, std::string_view line) {
+void renumber_string_entry(RunState &st, byte_scan::Padded line) {
   const std::size_t p = byte_scan::find(line, '.', 1);
   const std::int32_t number = shifted(st, line.substr(1), st.Sx); // the digits end at the "." anyway
   st.out.put("S");

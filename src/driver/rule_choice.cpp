@@ -109,7 +109,7 @@ Rule rule_at(const char *at, const char *end) {
 
 } // namespace
 
-Rule choose_rule(std::string_view line) {
+Rule choose_rule(byte_scan::Padded line) {
   Rule best = Rule::copy;
   const char *const end = line.data() + line.size();
   for (const char *at = line.data(); at + 1 < end && !is_first(best); at += byte_scan::kWidth) {

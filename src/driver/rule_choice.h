@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/byte_scan.h"
+
 #include <string_view>
 
 namespace tarvello {
@@ -46,8 +48,7 @@ inline constexpr RuleText rule_texts[] = {
 
 /// The first rule whose test holds for `line`. One pass over the line, many
 /// bytes a step, finds the places where a text's first two bytes stand; only
-/// there are the texts compared. The byte_scan::kWidth bytes after the line
-/// are read too, and must be there, as they are for every LineReader line.
-Rule choose_rule(std::string_view line);
+/// there are the texts compared.
+Rule choose_rule(byte_scan::Padded line);
 
 } // namespace tarvello

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "driver/rule_doubts.h"
 #include "driver/progress.h"
+#include "driver/rule_doubts.h"
 #include "io/line_reader.h"
 #include "io/out_buffer.h"
 #include "tables/table_status.h"
@@ -28,7 +28,7 @@ struct RunState {
 };
 
 /// Writes `line`, a LineReader's, to the rewritten listing, ended by CR LF.
-inline void write_line(RunState &st, std::string_view line) {
+inline void write_line(RunState &st, byte_scan::Padded line) {
   st.out.put_padded(line);
   st.out.end_line();
 }

@@ -4,8 +4,8 @@
 // search in a table and the search for line breaks all scan through
 // here, so the vector width is chosen in one place (an extension of GCC and
 // Clang, the two compilers the build knows). Every text scanned here is
-// followed by kWidth bytes that may be read, as a LineReader's lines are: a
-// scan loads whole vectors and disregards what lies past the text.
+// Padded: kWidth bytes after it may be read, so a scan loads whole vectors and
+// disregards what lies past the text.
 
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +21,31 @@ constexpr std::size_t kBlock = std::size_t{64} * 1024;
 /// The room a block of lines takes: kWidth more than it holds, as a scan of a
 /// line may read that far past the line's end.
 constexpr std::size_t kBlockRoom = kBlock + kWidth;
+
+/// A text after which kWidth more bytes may be read, as after every line a
+/// LineReader gives: a scan may load whole vectors across its end. Only code
+/// that has made that room makes one; each part of one is one too.
+class Padded {
+public:
+  /// `text`, after which the caller has made kWidth bytes readable.
+  static constexpr Padded with_room_after(std::string_view text) { return Padded(text); }
+
+  constexpr const char *data() const { return text_.data(); }
+  constexpr std::size_t size() const { return text_.size(); }
+  constexpr bool empty() const { return text_.empty(); }
+  constexpr char front() const { return text_.front(); }
+  constexpr char operator[](std::size_t i) const { return text_[i]; }
+  /// A part: the room after the whole lies after every part as well.
+  constexpr Padded substr(std::size_t from, std::size_t count = std::string_view::npos) const {
+    return Padded(text_.substr(from, count));
+  }
+  constexpr operator std::string_view() const { return text_; } // NOLINT: a Padded is a text to every reader
+  constexpr std::string_view text() const { return text_; }
+
+private:
+  constexpr explicit Padded(std::string_view text) : text_(text) {}
+  std::string_view text_;
+};
 
 using Bytes = unsigned char __attribute__((vector_size(kWidth)));
 
@@ -80,7 +105,7 @@ inline std::size_t place_of(const char *at, char c) {
 }
 
 /// The place of the first `c` in `text` at `from` or later, or npos.
-inline std::size_t find(std::string_view text, char c, std::size_t from = 0) {
+inline std::size_t find(Padded text, char c, std::size_t from = 0) {
   for (std::size_t at = from; at < text.size(); at += kWidth) {
     if (const std::size_t found = at + place_of(text.data() + at, c); found < at + kWidth) {
       return found < text.size() ? found : std::string_view::npos;

@@ -27,12 +27,12 @@ Cause LineReader::open(const char *path, ReadMode mode) {
   return error_;
 }
 
-std::string_view LineReader::read_line_slowly() {
+byte_scan::Padded LineReader::read_line_slowly() {
   for (;;) {
-    std::string_view rest = pending();
-    const std::size_t lf = rest.find('\n');
+    const byte_scan::Padded rest = pending();
+    const std::size_t lf = rest.text().find('\n');
     if (lf != std::string_view::npos) {
-      const std::string_view line = rest.substr(0, line_size(rest.data(), lf));
+      const byte_scan::Padded line = rest.substr(0, line_size(rest.data(), lf));
       check_length(line);
       begin_ += lf + 1;
       ++line_number_;

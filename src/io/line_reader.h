@@ -34,8 +34,8 @@ constexpr std::size_t line_size(const char *begin, std::size_t lf) {
 
 /// Reads a CR LF text file line by line through one large block, so a line
 /// costs a vector search and no allocation. A line ends at LF; a CR directly
-/// before that LF is dropped, any other CR belongs to the line. Every line it
-/// gives is followed by byte_scan::kWidth bytes that may be read.
+/// before that LF is dropped, any other CR belongs to the line. The block
+/// has room past its end, so every line it gives is Padded.
 class LineReader {
 public:
   /// A reader with a block of its own, on the heap, not the stack.
@@ -54,7 +54,7 @@ public:
   /// The next line, valid until the next call. At the end of the file it
   /// yields the rest (possibly empty) and sets the end state. Throws Fatal for
   /// a line over kMaxLine characters and ReadFailure for a failed read.
-  std::string_view read_line() {
+  byte_scan::Padded read_line() {
     // The usual line lies whole in the block and is short enough: inline.
     const char *const begin = buffer_ + begin_;
     const void *const found = std::memchr(begin, '\n', std::min(end_ - begin_, kMaxLine + 1));
@@ -64,12 +64,14 @@ public:
     const auto lf = static_cast<std::size_t>(static_cast<const char *>(found) - begin);
     begin_ += lf + 1;
     ++line_number_;
-    return {begin, line_size(begin, lf)};
+    return byte_scan::Padded::with_room_after({begin, line_size(begin, lf)});
   }
 
   /// What has been read but not yet taken as lines, valid until the next
   /// call. A scan may search it whole rather than line by line.
-  std::string_view pending() const { return {buffer_ + begin_, end_ - begin_}; }
+  byte_scan::Padded pending() const {
+    return byte_scan::Padded::with_room_after({buffer_ + begin_, end_ - begin_});
+  }
   /// Takes the first `size` pending bytes, whole lines or the mark before the first, as read.
   /// They are not counted: a line number asked for later counts the file's
   /// line breaks from its start, so a scan that errs nowhere counts nothing.
@@ -97,7 +99,7 @@ public:
 
 private:
   /// read_line for a line that needs more of the file, ends it, or is too long.
-  std::string_view read_line_slowly();
+  byte_scan::Padded read_line_slowly();
   void fill();
   /// Refuses `line`, which is to be taken next, if it has over kMaxLine characters.
   void check_length(std::string_view line) const;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/byte_scan.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -25,11 +27,10 @@ constexpr bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 /// Reads a number as atoi does: white space, one optional sign, then decimal
 /// digits up to the first other character; no digits read as 0. The listing
-/// and the answers are both read with it. Eight bytes are read at `text`, so
-/// at least that many must be readable there, as after a LineReader's line.
+/// and the answers are both read with it; eight bytes are read at `text`.
 /// Inline: a renumbered line's number is read here, and the result needs no
 /// trip through memory.
-inline NumberRead read_number(std::string_view text) {
+inline NumberRead read_number(byte_scan::Padded text) {
   // The usual number, one to seven digits and nothing before, by one word:
   // a byte's top bit is set where it is no digit (a borrow or a carry moves
   // only past such a byte).

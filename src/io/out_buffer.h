@@ -61,9 +61,8 @@ public:
     std::copy(text.begin(), text.end(), buffer_.get() + used_); // empty text too
     used_ += text.size();
   }
-  /// Adds `text`, after which byte_scan::kWidth bytes may be read, as after
-  /// a LineReader's line: copied a vector at a time, with no size to sort.
-  void put_padded(std::string_view text) {
+  /// Adds `text`, copied a vector at a time, with no size to sort.
+  void put_padded(byte_scan::Padded text) {
     if (text.size() > kSize - used_) {
       put_long(text);
       return;

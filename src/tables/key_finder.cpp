@@ -39,7 +39,7 @@ bool KeyFinder::matches_at(std::string_view text, std::size_t at) const {
          byte_scan::same(text.data() + at, key_.data(), key_.size());
 }
 
-std::size_t KeyFinder::find(std::string_view text, std::size_t from) const {
+std::size_t KeyFinder::find(byte_scan::Padded text, std::size_t from) const {
   if (key_.empty()) {
     return from <= text.size() ? from : std::string_view::npos;
   }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/byte_scan.h"
+
 #include <cstddef>
 #include <string_view>
 
@@ -14,10 +16,8 @@ class KeyFinder {
 public:
   explicit KeyFinder(std::string_view key);
 
-  /// The first place at or after `from` where the key stands in `text`, or
-  /// npos. byte_scan::kWidth bytes after `text` may be read, as after a
-  /// LineReader's pending lines.
-  std::size_t find(std::string_view text, std::size_t from) const;
+  /// The first place at or after `from` where the key stands in `text`, or npos.
+  std::size_t find(byte_scan::Padded text, std::size_t from) const;
 
 private:
   /// Whether the whole key stands at `at`, which leaves room for it.

@@ -52,7 +52,7 @@ bool find_replacement(RunState &st, std::string_view line, const ReferenceTable 
 }
 
 /// Writes the replacement line, when one was found, or else `line`.
-void write_found(RunState &st, bool found, std::string_view line) {
+void write_found(RunState &st, bool found, byte_scan::Padded line) {
   if (!found) {
     write_line(st, line);
     return;
@@ -78,11 +78,11 @@ Match lookup_reference(const ReferenceTable &table, std::string_view line, std::
   return scan_table(file, s2, table.search_start, table.shape == TableShape::next_line, result);
 }
 
-void replace_reference_line(RunState &st, std::string_view line, const ReferenceTable &table) {
+void replace_reference_line(RunState &st, byte_scan::Padded line, const ReferenceTable &table) {
   write_found(st, find_replacement(st, line, table), line);
 }
 
-void replace_following_line(RunState &st, std::string_view line, const ReferenceTable &table) {
+void replace_following_line(RunState &st, byte_scan::Padded line, const ReferenceTable &table) {
   write_line(st, line);
   const bool found = find_replacement(st, line, table);
   write_found(st, found, st.in.read_line());

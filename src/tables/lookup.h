@@ -21,11 +21,11 @@ Match lookup_reference(const ReferenceTable &table, std::string_view line, std::
 /// be read at the check misses without being opened, and one that cannot be
 /// read now ends the run with the listing line, the table and the cause.
 /// `table` is one of reference_tables.
-void replace_reference_line(RunState &st, std::string_view line, const ReferenceTable &table);
+void replace_reference_line(RunState &st, byte_scan::Padded line, const ReferenceTable &table);
 
 /// A pushed event or fetched id: the line is kept and the listing's next line
 /// is replaced by the table line after the match. On a miss the next line is
 /// written as read. Either way the next line goes through no rule.
-void replace_following_line(RunState &st, std::string_view line, const ReferenceTable &table);
+void replace_following_line(RunState &st, byte_scan::Padded line, const ReferenceTable &table);
 
 } // namespace tarvello

@@ -44,15 +44,15 @@ struct Hit {
 
 /// Searches the whole lines of `lines` for a hit that lies inside one line at
 /// `search_start` or later. Returns its line, or a start of npos.
-Hit find_line(std::string_view lines, const KeyFinder &finder, std::size_t key_size,
+Hit find_line(byte_scan::Padded lines, const KeyFinder &finder, std::size_t key_size,
               std::size_t search_start) {
   for (std::size_t from = 0;;) {
     const std::size_t at = finder.find(lines, from);
     if (at == std::string_view::npos) {
       return {std::string_view::npos, 0, 0};
     }
-    const std::size_t start = at == 0 ? 0 : lines.rfind('\n', at - 1) + 1; // npos + 1 is 0
-    const std::size_t end = lines.find('\n', at);
+    const std::size_t start = at == 0 ? 0 : lines.text().rfind('\n', at - 1) + 1; // npos + 1 is 0
+    const std::size_t end = lines.text().find('\n', at);
     if (at - start >= search_start && at + key_size <= text_end(lines, start, end)) {
       return {start, end, at + key_size};
     }
@@ -68,8 +68,8 @@ Match scan_table(LineReader &file, std::string_view key, std::size_t search_star
                  std::string &result) {
   const KeyFinder finder(key);
   for (;;) {
-    const std::string_view pending = file.pending();
-    const std::size_t last_break = pending.rfind('\n');
+    const byte_scan::Padded pending = file.pending();
+    const std::size_t last_break = pending.text().rfind('\n');
     if (last_break == std::string_view::npos) {
       if (pending.size() > kMaxLine + 1 || !file.read_more()) {
         file.read_line(); // the last line, never tried, or one too long: read_line decides
@@ -77,7 +77,7 @@ Match scan_table(LineReader &file, std::string_view key, std::size_t search_star
       }
       continue;
     }
-    const std::string_view lines = pending.substr(0, last_break + 1);
+    const byte_scan::Padded lines = pending.substr(0, last_break + 1);
     const auto [start, end, key_end] = find_line(lines, finder, key.size(), search_start);
     if (start == std::string_view::npos) {
       check_lines(lines, lines.size(), file);
@@ -94,7 +94,7 @@ Match scan_table(LineReader &file, std::string_view key, std::size_t search_star
       file.skip_bytes(end + 1);
       result.assign(file.read_line());
     } else {
-      result.assign(lines.substr(start, text_end(lines, start, end) - start));
+      result.assign(lines.text().substr(start, text_end(lines, start, end) - start));
     }
     return longer ? Match::name_start : Match::whole;
   }

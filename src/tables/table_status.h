@@ -1,7 +1,7 @@
 #pragma once
 
-#include "io/reported_lines.h"
 #include "io/message.h"
+#include "io/reported_lines.h"
 #include "tables/reference_table.h"
 
 #include <array>
