@@ -1,5 +1,6 @@
 #include "driver/conversion.h"
 
+#include "driver/end_report.h"
 #include "driver/folder_argument.h"
 #include "driver/opening.h"
 #include "driver/options.h"
@@ -51,8 +52,7 @@ void run(const Console &console, OutBuffer &screen) {
   st->out.flush();
   screen.flush(); // before the result is in place, so that a failed write leaves ai_fixed.obj empty
   fixed.commit();
-  report_misses(st->tables, kListing, console.err);
-  report_doubts(st->doubts, kListing, console.err);
+  report_end(st->tables, st->doubts, kListing, console.err);
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include "io/reported_lines.h"
 
 #include <cstdint>
-#include <iosfwd>
 #include <string_view>
 
 namespace tarvello {
@@ -22,9 +21,5 @@ struct RuleDoubts {
   /// of rules 1 to 6, took it.
   void note_taken_entry(std::string_view line, Rule rule, std::int64_t number);
 };
-
-/// After a run that reached the end of `listing`: one warning on `err` for
-/// each kind of doubt that the run met, with its count and first positions.
-void report_doubts(const RuleDoubts &doubts, const char *listing, std::ostream &err);
 
 } // namespace tarvello

@@ -64,7 +64,7 @@ long LineReader::breaks_before(std::uint64_t size) const {
   if (!file.open(path_, ReadMode::no_wait).failed()) {
     do {
       const std::string_view part = file.pending().substr(0, size);
-      breaks += static_cast<long>(std::count(part.begin(), part.end(), '\n'));
+      breaks += static_cast<long>(breaks_in(part));
       size -= part.size();
       file.begin_ = file.end_;
     } while (size > 0 && file.read_more());

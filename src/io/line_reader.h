@@ -26,6 +26,11 @@ enum class ReadMode {
 
 using byte_scan::kBlock;
 
+/// The line breaks in `text`, as a line's number is counted where one is named.
+inline std::int64_t breaks_in(std::string_view text) {
+  return static_cast<std::int64_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
 /// The size of a line whose LF stands `lf` bytes after `begin`: a CR right
 /// before the LF is no part of it, and any other CR is.
 constexpr std::size_t line_size(const char *begin, std::size_t lf) {

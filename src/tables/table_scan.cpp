@@ -23,7 +23,7 @@ void check_lines(std::string_view text, std::size_t to, const LineReader &file) 
     }
     const std::size_t end = text.find('\n', from); // a long line: only a CR before its break may pass
     if (line_size(text.data() + from, end - from) > kMaxLine) {
-      const auto before = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(from), '\n');
+      const std::int64_t before = breaks_in(text.substr(0, from));
       throw Fatal(message::line_too_long(file.path(), file.line_number() + before + 1));
     }
     from = end + 1;

@@ -18,7 +18,7 @@ void find_unended_line(LineReader &file, TableStatus &status) {
   std::string tail; // what follows the last line break so far
   do {
     const std::string_view block = file.pending();
-    breaks += static_cast<std::int64_t>(std::count(block.begin(), block.end(), '\n'));
+    breaks += breaks_in(block);
     const std::size_t last = block.rfind('\n');
     if (last != std::string_view::npos) {
       tail.assign(block.substr(last + 1));
@@ -81,24 +81,6 @@ void check_tables(TableStatuses &statuses, std::ostream &err) {
       message::print_warning(err, message::unended_last_line(table.path, status.unended_line));
     } else {
       status.unended_text.clear();
-    }
-  }
-}
-
-void report_misses(const TableStatuses &statuses, const char *listing, std::ostream &err) {
-  for (const ReferenceTable &table : reference_tables) {
-    const TableStatus &status = statuses.of(table);
-    if (status.misses.count > 0) {
-      message::print_warning(err, message::misses(table.path, status.misses, status.unreadable, listing));
-    }
-    if (status.unended_misses.count > 0) {
-      message::print_warning(
-          err, message::unended_misses(table.path, status.unended_line, status.unended_misses, listing));
-    }
-  }
-  for (const ReferenceTable &table : reference_tables) {
-    if (const LineTally &partial = statuses.of(table).partial_names; partial.count > 0) {
-      message::print_warning(err, message::partial_names(table.path, partial, listing));
     }
   }
 }

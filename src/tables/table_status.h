@@ -44,9 +44,4 @@ private:
 /// files, ends the run with Fatal instead: its misses would be no fault of it.
 void check_tables(TableStatuses &statuses, std::ostream &err);
 
-/// After a run that reached the end of `listing`: one warning on `err` for
-/// each table with misses, with their count and first positions, then one
-/// for each table with matches that continue into a longer name.
-void report_misses(const TableStatuses &statuses, const char *listing, std::ostream &err);
-
 } // namespace tarvello
