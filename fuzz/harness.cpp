@@ -76,7 +76,7 @@ std::string read_file(const fs::path &path) {
 /// Filler lines that end `shift` bytes short of 64 KiB, 90 + 12 * `shift`
 /// bytes before it: what follows crosses a block boundary near its start.
 std::string filler(unsigned shift) {
-  std::string lines = std::string(12 * shift, 'F') + "\r\n";
+  std::string lines = std::string(std::size_t{12} * shift, 'F') + "\r\n";
   while (lines.size() + 99 <= 65536 - 90) {
     lines += std::string(97, 'F') + "\r\n";
   }
