@@ -97,6 +97,12 @@ std::string strace(const std::string &fault, const std::string &file = "") {
 
 const testing::Expected kAbsent = testing::Expected::absent();
 
+/// A run over an old ai_fixed.obj in which the system call `fault` fails.
+void failing_over_old(const ScratchDir &dir, Shell &shell, const std::string &fault) {
+  dir.write("ai_fixed.obj", "old");
+  shell.wrapper = strace(fault);
+}
+
 /// A run over an old ai_fixed.obj that `signal` stops mid-run, at its third
 /// write to the screen: after both prompts, at a block of progress lines.
 void stopped_by(const ScratchDir &dir, Shell &shell, const std::string &signal) {
@@ -227,8 +233,7 @@ INSTANTIATE_TEST_SUITE_P(
                                       "10 5\n"},
                       EnvironmentCase{"FailedSyncLeavesItEmpty", crlf({"H", "L1"}),
                                       [](const ScratchDir &d, Shell &s) {
-                                        d.write("ai_fixed.obj", "old");
-                                        s.wrapper = strace("fsync:error=EIO:when=3");
+                                        failing_over_old(d, s, "fsync:error=EIO:when=3");
                                       },
                                       1,
                                       "tarvello: cannot write ai_fixed.obj: Input/output error; ai_fixed.obj "
@@ -257,8 +262,7 @@ INSTANTIATE_TEST_SUITE_P(
                                       }},
                       EnvironmentCase{"FailedReplacementLeavesItEmpty", crlf({"H", "L1"}),
                                       [](const ScratchDir &d, Shell &s) {
-                                        d.write("ai_fixed.obj", "old");
-                                        s.wrapper = strace("rename:error=EIO:when=2");
+                                        failing_over_old(d, s, "rename:error=EIO:when=2");
                                       },
                                       1,
                                       "tarvello: cannot replace ai_fixed.obj: Input/output error; "
