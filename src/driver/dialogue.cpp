@@ -24,6 +24,7 @@ bool not_space(char c) { return !is_space(c); }
 
 /// White space within a line.
 bool is_blank(char c) { return c != '\n' && is_space(c); }
+constexpr std::string_view kBlanks = " \t\v\f\r";
 
 /// The answer in double quotes, cut at kAnswerShown bytes but never inside a
 /// character, its controls shown as '?'.
@@ -39,7 +40,7 @@ std::string quoted(std::string_view text) {
 /// have shown them had it been typed after the prompt; nothing when the next
 /// answer has yet to be typed.
 std::string typed_ahead(std::string_view buffered) {
-  const std::size_t word = buffered.find_first_not_of(" \t\v\f\r");
+  const std::size_t word = buffered.find_first_not_of(kBlanks);
   if (word == std::string_view::npos) {
     return {};
   }
@@ -120,9 +121,9 @@ std::int32_t ask_offset(const char *prompt, const Console &console, OutBuffer &s
 void warn_of_left_over(const Console &console) {
   const std::string_view rest = console.in.buffered();
   const std::string_view line = rest.substr(0, rest.find('\n'));
-  const std::size_t from = line.find_first_not_of(" \t\v\f\r");
+  const std::size_t from = line.find_first_not_of(kBlanks);
   if (from != std::string_view::npos) {
-    const std::size_t to = line.find_last_not_of(" \t\v\f\r");
+    const std::size_t to = line.find_last_not_of(kBlanks);
     message::print_warning(console.err,
                            message::ignored_after_answers(quoted(line.substr(from, to + 1 - from))));
   }
