@@ -281,6 +281,12 @@ INSTANTIATE_TEST_SUITE_P(
                       EnvironmentCase{"StdoutAppendsToTheListing", "H\r\n",
                                       [](const ScratchDir &, Shell &s) { s.output = ">>ai.obj"; }, 1,
                                       "tarvello: standard output is the same file as ai.obj\n", kAbsent},
+                      // ">ai.obj" empties the listing before the tool starts: the error says so.
+                      EnvironmentCase{"StdoutEmptiedTheListing", "",
+                                      [](const ScratchDir &, Shell &s) { s.output = ">ai.obj"; }, 1,
+                                      "tarvello: standard output is the same file as ai.obj; the redirection "
+                                      "emptied ai.obj before the tool started\n",
+                                      kAbsent},
                       EnvironmentCase{
                           "StderrIsATable", "H\r\n",
                           [](const ScratchDir &, Shell &s) { s.error = "2>vars/handler.txt"; }, 1, "",
