@@ -75,7 +75,9 @@ INSTANTIATE_TEST_SUITE_P(
                 screen_after(6), "", ""},
         RunCase{"TextLeftAfterTheAnswersIsNamed", "H\r\nL1", "1 1 7\n", crlf({"H", "L2"}), screen_after(1),
                 "", "tarvello: warning: ignored after the answers: \"7\"\n"},
-        RunCase{"DotIsTheWorkingFolder", "H\r\nL1", "1 1", crlf({"H", "L2"}), screen_after(1), ".", ""}),
+        RunCase{"DotIsTheWorkingFolder", "H\r\nL1", "1 1", crlf({"H", "L2"}), screen_after(1), ".", ""},
+        RunCase{"BareListingIsInTheWorkingFolder", "H\r\nL1", "1 1", crlf({"H", "L2"}), screen_after(1),
+                "ai.obj", ""}),
     [](const auto &info) { return info.param.name; });
 
 // A folder or its ai.obj given as the argument is where the run works, as if

@@ -103,13 +103,14 @@ void failing_over_old(const ScratchDir &dir, Shell &shell, const std::string &fa
   shell.wrapper = strace(fault);
 }
 
-/// A run over an old ai_fixed.obj that `signal` stops mid-run, at its third
-/// write to the screen: after both prompts, at a block of progress lines.
+/// A run over an old ai_fixed.obj that `signal` stops mid-run, at its fourth
+/// write to the screen: the first block of progress lines, after the banner and
+/// both prompts, when the new file is being written.
 void stopped_by(const ScratchDir &dir, Shell &shell, const std::string &signal) {
   dir.write("ai_fixed.obj", "old");
   shell.setup = "ulimit -c 0;";
   shell.output = ">screen.txt";
-  shell.wrapper = strace("write:signal=" + signal + ":when=3", "screen.txt");
+  shell.wrapper = strace("write:signal=" + signal + ":when=4", "screen.txt");
 }
 
 /// The same where the folder can hold no unnamed file, so the new file has a name mid-run.
@@ -239,6 +240,19 @@ INSTANTIATE_TEST_SUITE_P(
                                       "tarvello: cannot write ai_fixed.obj: Input/output error; ai_fixed.obj "
                                       "is now empty\n",
                                       ""},
+                      EnvironmentCase{"FailedFolderSyncSaysTheResultMayNotLast", crlf({"H", "L1"}),
+                                      [](const ScratchDir &d, Shell &s) {
+                                        failing_over_old(d, s, "fsync:error=EIO:when=4");
+                                      },
+                                      1,
+                                      "tarvello: cannot sync the folder of ai_fixed.obj: Input/output error; "
+                                      "the new ai_fixed.obj may not last through a loss of power\n",
+                                      crlf({"H", "L11", ""})},
+                      EnvironmentCase{"TakenNewNameIsRetried", crlf({"H", "L1"}),
+                                      [](const ScratchDir &, Shell &s) {
+                                        s.wrapper = strace("linkat:error=EEXIST:when=1");
+                                      },
+                                      0, "", crlf({"H", "L11", ""})},
                       // A close that reports a lost write, as NFS may.
                       EnvironmentCase{"FailedCloseIsAnError", crlf({"H", "L1"}),
                                       [](const ScratchDir &d, Shell &s) {
@@ -320,6 +334,13 @@ INSTANTIATE_TEST_SUITE_P(
                           "AbortedMidRunLeavesNothing", listing_of(40000, "L1"),
                           [](const ScratchDir &d, Shell &s) { stopped_in_named_file(d, s, "ABRT"); }, 134, "",
                           ""},
+                      // A stop that the process was started ignoring, as nohup starts it, ends nothing.
+                      EnvironmentCase{"IgnoredHangupIsNoStop", listing_of(40000, "L1"),
+                                      [](const ScratchDir &d, Shell &s) {
+                                        stopped_by(d, s, "HUP");
+                                        s.setup += "trap '' HUP;";
+                                      },
+                                      0, "", kNotChecked},
                       EnvironmentCase{
                           "RealTimeSignalMidRunLeavesNothing", listing_of(40000, "L1"),
                           [](const ScratchDir &d, Shell &s) { stopped_in_named_file(d, s, "40"); }, 168, "",
@@ -449,6 +470,7 @@ TEST_P(SecondRoute, IsRefusedAndChangesNothing) {
   dir.write("ai.obj", "H\r\nL1\r\n");
   dir.write_tables();
   dir.write("ai_fixed.obj", c.fixed);
+  const auto time = fs::last_write_time(dir.path() / "ai_fixed.obj");
   Shell shell;
   c.setup(dir, route, shell);
   const auto run = run_tool(dir, "10 5\n", shell);
@@ -459,6 +481,7 @@ TEST_P(SecondRoute, IsRefusedAndChangesNothing) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, c.err);
   EXPECT_EQ(dir.read("ai_fixed.obj"), c.fixed);
+  EXPECT_EQ(fs::last_write_time(dir.path() / "ai_fixed.obj"), time); // the mark put back
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -104,6 +104,24 @@ TEST(LineReader, ReadsLinesAcrossBlockBoundaries) {
   EXPECT_EQ(read_all(dir, bytes), expected);
 }
 
+// A longest line whose CR is a block's last byte is read whole, not taken for one too long.
+TEST(LineReader, ReadsALongestLineEndingWithItsBlock) {
+  const testing::ScratchDir dir;
+  std::string bytes;
+  Lines expected;
+  const auto add = [&](const std::string &line) {
+    bytes += line + "\r\n";
+    expected.emplace_back(line, false);
+  };
+  while (bytes.size() < byte_scan::kBlock - 2000) {
+    add(std::string(900, 'f'));
+  }
+  add(std::string(byte_scan::kBlock - 1000 - bytes.size() - 2, 'g'));
+  add(k999);
+  expected.emplace_back("", true);
+  EXPECT_EQ(read_all(dir, bytes), expected);
+}
+
 TEST(LineReader, OpenReportsMissingFilesAndDirectories) {
   const testing::ScratchDir dir;
   LineReader missing;

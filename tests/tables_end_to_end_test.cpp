@@ -105,6 +105,13 @@ INSTANTIATE_TEST_SUITE_P(
                      "tarvello: warning: 12 lines that begin with L or S were taken by \"jump L\" and not "
                      "renumbered as entries: ai.obj:2, ai.obj:3, ai.obj:4, ai.obj:5, ai.obj:6, ai.obj:7, "
                      "ai.obj:8, ai.obj:9, ai.obj:10, ai.obj:11, and 2 more\n"},
+        // Each line names the first text of its rule, and three texts are still few enough to name.
+        TableRunCase{"ThreeTakingTextsAreNamed", crlf({"H", "S1 branch_true jump L1", "L1 push_string S1",
+                                                       "S2 branch_false L2"}),
+                     crlf({"H", "S1 branch_true jump L11", "L1 push_string S6", "S2 branch_false L12", ""}), 4,
+                     "tarvello: warning: 3 lines that begin with L or S were taken by \"branch_false\", "
+                     "\"branch_true\" or \"push_string\" and not renumbered as entries: ai.obj:2, ai.obj:3, "
+                     "ai.obj:4\n"},
         TableRunCase{
             "NearMissesAreNamed", listing_of(11, "\tjump\tL0"), listing_of(11, "\tjump\tL0") + "\r\n", 12,
             "tarvello: warning: 11 lines differ from a rule's text only in white space and were copied "
