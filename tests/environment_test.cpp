@@ -417,6 +417,22 @@ INSTANTIATE_TEST_SUITE_P(
                                         s.output = "| (sleep 1; cat)";
                                       },
                                       0, "", listing_of(30000, "L11") + "\r\n"},
+                      // The answers come late, so the first read of standard input finds nothing yet.
+                      EnvironmentCase{"NonBlockingStdinIsWaitedOn", crlf({"H", "L1"}),
+                                      [](const ScratchDir &, Shell &s) {
+                                        s.setup = "(sleep 1; echo 10 5) |";
+                                        s.wrapper = TARVELLO_NONBLOCKING;
+                                        s.input = " ";
+                                      },
+                                      0, "", crlf({"H", "L11", ""})},
+                      // With no old file, the new one has the rights that the umask leaves.
+                      EnvironmentCase{"NewFileFollowsTheUmask", crlf({"H"}),
+                                      [](const ScratchDir &, Shell &s) { s.setup = "umask 027;"; }, 0, "",
+                                      crlf({"H", ""}),
+                                      [](const ScratchDir &d, const testing::ToolRun &) {
+                                        EXPECT_EQ(fs::status(d.path() / "ai_fixed.obj").permissions(),
+                                                  fs::perms(0640));
+                                      }},
                       EnvironmentCase{"OutputLockedByAnotherProgram", "H\r\n",
                                       [](const ScratchDir &d, Shell &s) {
                                         d.write("ai_fixed.obj", "old");

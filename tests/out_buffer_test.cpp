@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace tarvello {
 namespace {
@@ -24,6 +26,34 @@ TEST(OutBuffer, KeepsWhatIsPendingBeforeALongText) {
     }
     EXPECT_EQ(sink.text, "pending" + text.substr(0, size) + "after") << size;
   }
+}
+
+/// Fails its first write, then keeps what it is given.
+class FailingOnceSink : public TextSink {
+public:
+  void write(std::string_view bytes) override {
+    if (std::exchange(failed_, true)) {
+      TextSink::write(bytes);
+      return;
+    }
+    throw std::runtime_error("lost");
+  }
+
+private:
+  bool failed_ = false;
+};
+
+// A block whose write failed is never offered again: the next flush, or the
+// one as the buffer ends, writes only what came after it.
+TEST(OutBuffer, DropsABlockWhoseWriteFailed) {
+  FailingOnceSink sink;
+  {
+    OutBuffer out(sink);
+    out.put("lost");
+    EXPECT_THROW(out.flush(), std::runtime_error);
+    out.put("kept");
+  }
+  EXPECT_EQ(sink.text, "kept");
 }
 
 } // namespace

@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  after_filler(3000, {std::string(1000, 'x'), kMatch}), kCall,
                                  "<error>:3001: line longer than 999 characters"},
                       LookupCase{"TooLongUnendedLastLineAfterAMissNamesItsLine", function_table,
-                                 after_filler(3000, {std::string(1000, 'x')}), kCall,
+                                 after_filler(3000, {}) + std::string(1000, 'x'), kCall,
                                  "<error>:3001: line longer than 999 characters"}),
     [](const auto &info) { return info.param.name; });
 
