@@ -26,15 +26,10 @@ struct TableStatus {
 /// One status for each reference table.
 class TableStatuses {
 public:
-  /// The status of `table`, which is one of reference_tables.
-  TableStatus &of(const ReferenceTable &table) { return statuses_[index_of(table)]; }
-  const TableStatus &of(const ReferenceTable &table) const { return statuses_[index_of(table)]; }
+  TableStatus &of(const ReferenceTable &table) { return statuses_[table.index]; }
+  const TableStatus &of(const ReferenceTable &table) const { return statuses_[table.index]; }
 
 private:
-  static std::size_t index_of(const ReferenceTable &table) {
-    return static_cast<std::size_t>(&table - reference_tables.data());
-  }
-
   std::array<TableStatus, reference_tables.size()> statuses_{};
 };
 
