@@ -13,6 +13,7 @@ namespace tarvello {
 namespace {
 
 using testing::crlf;
+using testing::listing_of;
 using testing::run_tool;
 using testing::ScratchDir;
 using testing::screen_after;
@@ -69,6 +70,9 @@ INSTANTIATE_TEST_SUITE_P(
                 screen_after(3), "", ""},
         RunCase{"BytesKeptExactly", "H\r\n\ta\0b\r\x80\xff\r\nS1.\0\r\n"s, "0\n0\n",
                 "H\r\n\ta\0b\r\x80\xff\r\nS1.\0\r\n\r\n"s, screen_after(3), "", ""},
+        // The last line ends where bytes of an earlier block stand after it, digits here.
+        RunCase{"LastNumberEndsWithTheListing", listing_of(7000, "L1234567") + "x\r\nL1", "0 0",
+                listing_of(7000, "L1234567") + "x\r\nL1\r\n", screen_after(7002), "", ""},
         RunCase{"LongestLine", "H\r\n" + k999, "0 0", crlf({"H", k999}), screen_after(1), "", ""},
         RunCase{"AllRenumberingRules", crlf({"H", "\tjump L3", "\tpush_string\tS2", "L1", "S1.a", "\tret"}),
                 "10\n5\n", crlf({"H", "\tjump L13", "\tpush_string\tS7", "L11", "S6.a", "\tret", ""}),

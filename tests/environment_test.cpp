@@ -310,6 +310,17 @@ INSTANTIATE_TEST_SUITE_P(
                                       "tarvello: standard error is the same file as vars/handler.txt\n");
                             EXPECT_EQ(d.read("vars/handler.txt"), "");
                           }},
+                      // With both console streams in a table, the error goes nowhere rather than into it.
+                      EnvironmentCase{"BothStreamsAreATable", "H\r\n",
+                                      [](const ScratchDir &d, Shell &s) {
+                                        d.write("vars/handler.txt", "kept\r\n");
+                                        s.output = ">>vars/handler.txt";
+                                        s.error = "2>>vars/handler.txt";
+                                      },
+                                      1, "", kAbsent,
+                                      [](const ScratchDir &d, const testing::ToolRun &) {
+                                        EXPECT_EQ(d.read("vars/handler.txt"), "kept\r\n");
+                                      }},
                       EnvironmentCase{"ShortReadsAreNoEnd", crlf({"H", "\thandler 0x03 OnOpen"}),
                                       [](const ScratchDir &d, Shell &s) {
                                         d.write("vars/handler.txt", kLongHandlers);

@@ -28,6 +28,18 @@ TEST(OutBuffer, KeepsWhatIsPendingBeforeALongText) {
   }
 }
 
+// A number that does not fit what is left of the block goes after it, whole.
+TEST(OutBuffer, AddsANumberAtTheEndOfTheBlock) {
+  TextSink sink;
+  {
+    OutBuffer out(sink);
+    out.put(std::string(byte_scan::kBlock - 5, 'a'));
+    out.put_number(-2147483647 - 1);
+    out.put("b");
+  }
+  EXPECT_EQ(sink.text, std::string(byte_scan::kBlock - 5, 'a') + "-2147483648b");
+}
+
 /// Fails its first write, then keeps what it is given.
 class FailingOnceSink : public TextSink {
 public:
