@@ -220,10 +220,7 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   "0 0", "tarvello: ai.obj:3: number outside the range -2147483648 to 2147483647\n",
                   screen_after(1), ""},
-        ErrorCase{"SumOutOfRange",
-                  [](const ScratchDir &d) {
-                    listing(d, crlf({"H", "\tjump L2147483647"}));
-                  },
+        ErrorCase{"SumOutOfRange", [](const ScratchDir &d) { listing(d, crlf({"H", "\tjump L2147483647"})); },
                   "1 0",
                   "tarvello: ai.obj:2: 2147483647 plus the offset 1 is outside -2147483648 to 2147483647\n",
                   screen_after(0), ""},

@@ -176,18 +176,6 @@ INSTANTIATE_TEST_SUITE_P(
                                       "kept, as the table "
                                       "cannot be read (not a regular file): ai.obj:2\n",
                                       crlf({"H", "\thandler 0x03 OnOpen", ""})},
-                      EnvironmentCase{
-                          "TableFailsMidRun", crlf({"H", kCall, kCall}),
-                          [](const ScratchDir &, Shell &s) {
-                            s.wrapper = strace("openat:error=EIO:when=3", "vars/function.txt");
-                          },
-                          1, "tarvello: ai.obj:3: cannot read vars/function.txt: Input/output error\n", ""},
-                      EnvironmentCase{
-                          "TableReadFailsMidRun", crlf({"H", kCall, kCall}),
-                          [](const ScratchDir &, Shell &s) {
-                            s.wrapper = strace("read:error=EIO:when=4", "vars/function.txt");
-                          },
-                          1, "tarvello: ai.obj:3: cannot read vars/function.txt: Input/output error\n", ""},
                       EnvironmentCase{"TableLinksToTheOutputBeforeItExists", "H\r\n",
                                       [](const ScratchDir &d, Shell &) {
                                         fs::remove(d.path() / "vars/handler.txt");
@@ -232,35 +220,6 @@ INSTANTIATE_TEST_SUITE_P(
                                       },
                                       1, "tarvello: standard input is the same file as ai_fixed.obj\n",
                                       "10 5\n"},
-                      EnvironmentCase{"FailedSyncLeavesItEmpty", crlf({"H", "L1"}),
-                                      [](const ScratchDir &d, Shell &s) {
-                                        failing_over_old(d, s, "fsync:error=EIO:when=3");
-                                      },
-                                      1,
-                                      "tarvello: cannot write ai_fixed.obj: Input/output error; ai_fixed.obj "
-                                      "is now empty\n",
-                                      ""},
-                      EnvironmentCase{"FailedFolderSyncSaysTheResultMayNotLast", crlf({"H", "L1"}),
-                                      [](const ScratchDir &d, Shell &s) {
-                                        failing_over_old(d, s, "fsync:error=EIO:when=4");
-                                      },
-                                      1,
-                                      "tarvello: cannot sync the folder of ai_fixed.obj: Input/output error; "
-                                      "the new ai_fixed.obj may not last through a loss of power\n",
-                                      crlf({"H", "L11", ""})},
-                      EnvironmentCase{"TakenNewNameIsRetried", crlf({"H", "L1"}),
-                                      [](const ScratchDir &, Shell &s) {
-                                        s.wrapper = strace("linkat:error=EEXIST:when=1");
-                                      },
-                                      0, "", crlf({"H", "L11", ""})},
-                      // A close that reports a lost write, as NFS may.
-                      EnvironmentCase{"FailedCloseIsAnError", crlf({"H", "L1"}),
-                                      [](const ScratchDir &d, Shell &s) {
-                                        d.write("ai_fixed.obj", "old");
-                                        s.wrapper = "ASAN_OPTIONS=verify_asan_link_order=0 "
-                                                    "LD_PRELOAD=" TARVELLO_FAILING_CLOSE;
-                                      },
-                                      1, "tarvello: cannot write ai_fixed.obj: Input/output error\n", "old"},
                       // The report follows the last progress line where both go to one file.
                       EnvironmentCase{"ReportFollowsTheProgress", crlf({"H", "\tfunc_call\t0x1\tNone"}),
                                       [](const ScratchDir &, Shell &s) {
@@ -274,14 +233,6 @@ INSTANTIATE_TEST_SUITE_P(
                                                   "line 2 done \ntarvello: warning: vars/function.txt: 1 "
                                                   "reference line found no match and was kept: ai.obj:2\n");
                                       }},
-                      EnvironmentCase{"FailedReplacementLeavesItEmpty", crlf({"H", "L1"}),
-                                      [](const ScratchDir &d, Shell &s) {
-                                        failing_over_old(d, s, "rename:error=EIO:when=2");
-                                      },
-                                      1,
-                                      "tarvello: cannot replace ai_fixed.obj: Input/output error; "
-                                      "ai_fixed.obj is now empty\n",
-                                      ""},
                       EnvironmentCase{"ModeIsCarriedOver", "H\r\n",
                                       [](const ScratchDir &d, Shell &) {
                                         d.write("ai_fixed.obj", "old");
@@ -321,41 +272,6 @@ INSTANTIATE_TEST_SUITE_P(
                                       [](const ScratchDir &d, const testing::ToolRun &) {
                                         EXPECT_EQ(d.read("vars/handler.txt"), "kept\r\n");
                                       }},
-                      EnvironmentCase{"ShortReadsAreNoEnd", crlf({"H", "\thandler 0x03 OnOpen"}),
-                                      [](const ScratchDir &d, Shell &s) {
-                                        d.write("vars/handler.txt", kLongHandlers);
-                                        s.wrapper = "ASAN_OPTIONS=verify_asan_link_order=0 "
-                                                    "LD_PRELOAD=" TARVELLO_SHORT_READS;
-                                      },
-                                      0, "", crlf({"H", "\thandler 0x2A OnOpen", ""})},
-                      EnvironmentCase{"TerminatedMidRunLeavesItEmpty", listing_of(40000, "L1"),
-                                      [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "TERM"); }, 143,
-                                      "", ""},
-                      EnvironmentCase{"InterruptedMidRunLeavesItEmpty", listing_of(40000, "L1"),
-                                      [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "INT"); }, 130, "",
-                                      ""},
-                      EnvironmentCase{"QuitMidRunLeavesItEmpty", listing_of(40000, "L1"),
-                                      [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "QUIT"); }, 131,
-                                      "", ""},
-                      // The new file has no name until it is whole, so nothing is left.
-                      EnvironmentCase{"KilledMidRunLeavesNothing", listing_of(40000, "L1"),
-                                      [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "KILL"); }, 137,
-                                      "", ""},
-                      EnvironmentCase{
-                          "AbortedMidRunLeavesNothing", listing_of(40000, "L1"),
-                          [](const ScratchDir &d, Shell &s) { stopped_in_named_file(d, s, "ABRT"); }, 134, "",
-                          ""},
-                      // A stop that the process was started ignoring, as nohup starts it, ends nothing.
-                      EnvironmentCase{"IgnoredHangupIsNoStop", listing_of(40000, "L1"),
-                                      [](const ScratchDir &d, Shell &s) {
-                                        stopped_by(d, s, "HUP");
-                                        s.setup += "trap '' HUP;";
-                                      },
-                                      0, "", kNotChecked},
-                      EnvironmentCase{
-                          "RealTimeSignalMidRunLeavesNothing", listing_of(40000, "L1"),
-                          [](const ScratchDir &d, Shell &s) { stopped_in_named_file(d, s, "40"); }, 168, "",
-                          ""},
                       // The names a new file took from the process number, planted ahead of the run.
                       EnvironmentCase{"PlantedNamesAreNoHindrance", crlf({"H", "L1"}),
                                       [](const ScratchDir &, Shell &s) {
@@ -364,14 +280,6 @@ INSTANTIATE_TEST_SUITE_P(
                                       },
                                       0, "", crlf({"H", "L11", ""}),
                                       [](const ScratchDir &, const testing::ToolRun &) {}, 100},
-                      // Progress that fails to show, after the result is whole, still leaves no result.
-                      EnvironmentCase{"ProgressThatFailsLeavesItEmpty", crlf({"H", "L1"}),
-                                      [](const ScratchDir &d, Shell &s) {
-                                        d.write("ai_fixed.obj", "old");
-                                        s.output = ">screen.txt";
-                                        s.wrapper = strace("write:error=EIO:when=3+", "screen.txt");
-                                      },
-                                      1, "tarvello: cannot write standard output: Input/output error\n", ""},
                       // Another program appends a line while the run waits at the table check.
                       EnvironmentCase{"ListingThatGrowsIsRefused", crlf({"H", "L1", "L2"}),
                                       [](const ScratchDir &d, Shell &s) {
@@ -450,27 +358,116 @@ INSTANTIATE_TEST_SUITE_P(
                                         s.wrapper = "flock ai_fixed.obj";
                                       },
                                       0, "", "H\r\n\r\n"},
-                      EnvironmentCase{"TooManyOpenFilesAtTheCheck", crlf({"H", "L1"}),
-                                      [](const ScratchDir &, Shell &s) {
-                                        s.wrapper = strace("openat:error=EMFILE:when=1", "vars/handler.txt");
-                                      },
-                                      1, "tarvello: cannot read vars/handler.txt: Too many open files\n", ""},
                       EnvironmentCase{"SmallStack", crlf({"H", kCall}),
                                       [](const ScratchDir &, Shell &s) { s.setup = "ulimit -s 128;"; }, 0, "",
-                                      crlf({"H", kCallFixed, ""})},
-                      EnvironmentCase{"StdinClosedWithoutDevNull", listing_of(25000, "7"),
-                                      [](const ScratchDir &, Shell &s) {
-                                        s.input = "<&-";
-                                        s.wrapper = strace("openat:error=ENOENT", "/dev/null");
-                                      },
-                                      1, "tarvello: standard input ended before a number was given\n", ""},
-                      EnvironmentCase{"InterruptedCallsAreRetried", crlf({"H", kCall, "L1"}),
-                                      [](const ScratchDir &, Shell &s) {
-                                        s.output = ">screen.txt";
-                                        s.wrapper = strace("read:error=EINTR:when=1..3", "ai.obj") +
-                                                    " -P screen.txt -e inject=write:error=EINTR:when=1..3";
-                                      },
-                                      0, "", crlf({"H", kCallFixed, "L11", ""})}),
+                                      crlf({"H", kCallFixed, ""})}),
+    [](const auto &info) { return info.param.name; });
+
+// A system call that fails, or comes back short or interrupted.
+INSTANTIATE_TEST_SUITE_P(
+    PosixFailingCalls, Environment,
+    ::testing::Values(
+        EnvironmentCase{"TableFailsMidRun", crlf({"H", kCall, kCall}),
+                        [](const ScratchDir &, Shell &s) {
+                          s.wrapper = strace("openat:error=EIO:when=3", "vars/function.txt");
+                        },
+                        1, "tarvello: ai.obj:3: cannot read vars/function.txt: Input/output error\n", ""},
+        EnvironmentCase{"TableReadFailsMidRun", crlf({"H", kCall, kCall}),
+                        [](const ScratchDir &, Shell &s) {
+                          s.wrapper = strace("read:error=EIO:when=4", "vars/function.txt");
+                        },
+                        1, "tarvello: ai.obj:3: cannot read vars/function.txt: Input/output error\n", ""},
+        EnvironmentCase{
+            "FailedSyncLeavesItEmpty", crlf({"H", "L1"}),
+            [](const ScratchDir &d, Shell &s) { failing_over_old(d, s, "fsync:error=EIO:when=3"); }, 1,
+            "tarvello: cannot write ai_fixed.obj: Input/output error; ai_fixed.obj "
+            "is now empty\n",
+            ""},
+        EnvironmentCase{
+            "FailedFolderSyncSaysTheResultMayNotLast", crlf({"H", "L1"}),
+            [](const ScratchDir &d, Shell &s) { failing_over_old(d, s, "fsync:error=EIO:when=4"); }, 1,
+            "tarvello: cannot sync the folder of ai_fixed.obj: Input/output error; "
+            "the new ai_fixed.obj may not last through a loss of power\n",
+            crlf({"H", "L11", ""})},
+        EnvironmentCase{
+            "TakenNewNameIsRetried", crlf({"H", "L1"}),
+            [](const ScratchDir &, Shell &s) { s.wrapper = strace("linkat:error=EEXIST:when=1"); }, 0, "",
+            crlf({"H", "L11", ""})},
+        // A close that reports a lost write, as NFS may.
+        EnvironmentCase{"FailedCloseIsAnError", crlf({"H", "L1"}),
+                        [](const ScratchDir &d, Shell &s) {
+                          d.write("ai_fixed.obj", "old");
+                          s.wrapper = "ASAN_OPTIONS=verify_asan_link_order=0 "
+                                      "LD_PRELOAD=" TARVELLO_FAILING_CLOSE;
+                        },
+                        1, "tarvello: cannot write ai_fixed.obj: Input/output error\n", "old"},
+        EnvironmentCase{
+            "FailedReplacementLeavesItEmpty", crlf({"H", "L1"}),
+            [](const ScratchDir &d, Shell &s) { failing_over_old(d, s, "rename:error=EIO:when=2"); }, 1,
+            "tarvello: cannot replace ai_fixed.obj: Input/output error; "
+            "ai_fixed.obj is now empty\n",
+            ""},
+        EnvironmentCase{"ShortReadsAreNoEnd", crlf({"H", "\thandler 0x03 OnOpen"}),
+                        [](const ScratchDir &d, Shell &s) {
+                          d.write("vars/handler.txt", kLongHandlers);
+                          s.wrapper = "ASAN_OPTIONS=verify_asan_link_order=0 "
+                                      "LD_PRELOAD=" TARVELLO_SHORT_READS;
+                        },
+                        0, "", crlf({"H", "\thandler 0x2A OnOpen", ""})},
+        // Progress that fails to show, after the result is whole, still leaves no result.
+        EnvironmentCase{"ProgressThatFailsLeavesItEmpty", crlf({"H", "L1"}),
+                        [](const ScratchDir &d, Shell &s) {
+                          d.write("ai_fixed.obj", "old");
+                          s.output = ">screen.txt";
+                          s.wrapper = strace("write:error=EIO:when=3+", "screen.txt");
+                        },
+                        1, "tarvello: cannot write standard output: Input/output error\n", ""},
+        EnvironmentCase{
+            "TooManyOpenFilesAtTheCheck", crlf({"H", "L1"}),
+            [](const ScratchDir &,
+               Shell &s) { s.wrapper = strace("openat:error=EMFILE:when=1", "vars/handler.txt"); },
+            1, "tarvello: cannot read vars/handler.txt: Too many open files\n", ""},
+        EnvironmentCase{"StdinClosedWithoutDevNull", listing_of(25000, "7"),
+                        [](const ScratchDir &, Shell &s) {
+                          s.input = "<&-";
+                          s.wrapper = strace("openat:error=ENOENT", "/dev/null");
+                        },
+                        1, "tarvello: standard input ended before a number was given\n", ""},
+        EnvironmentCase{"InterruptedCallsAreRetried", crlf({"H", kCall, "L1"}),
+                        [](const ScratchDir &, Shell &s) {
+                          s.output = ">screen.txt";
+                          s.wrapper = strace("read:error=EINTR:when=1..3", "ai.obj") +
+                                      " -P screen.txt -e inject=write:error=EINTR:when=1..3";
+                        },
+                        0, "", crlf({"H", kCallFixed, "L11", ""})}),
+    [](const auto &info) { return info.param.name; });
+
+// A stop mid-run, while the new file is written.
+INSTANTIATE_TEST_SUITE_P(
+    PosixStops, Environment,
+    ::testing::Values(
+        EnvironmentCase{"TerminatedMidRunLeavesItEmpty", listing_of(40000, "L1"),
+                        [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "TERM"); }, 143, "", ""},
+        EnvironmentCase{"InterruptedMidRunLeavesItEmpty", listing_of(40000, "L1"),
+                        [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "INT"); }, 130, "", ""},
+        EnvironmentCase{"QuitMidRunLeavesItEmpty", listing_of(40000, "L1"),
+                        [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "QUIT"); }, 131, "", ""},
+        // The new file has no name until it is whole, so nothing is left.
+        EnvironmentCase{"KilledMidRunLeavesNothing", listing_of(40000, "L1"),
+                        [](const ScratchDir &d, Shell &s) { stopped_by(d, s, "KILL"); }, 137, "", ""},
+        EnvironmentCase{"AbortedMidRunLeavesNothing", listing_of(40000, "L1"),
+                        [](const ScratchDir &d, Shell &s) { stopped_in_named_file(d, s, "ABRT"); }, 134, "",
+                        ""},
+        // A stop that the process was started ignoring, as nohup starts it, ends nothing.
+        EnvironmentCase{"IgnoredHangupIsNoStop", listing_of(40000, "L1"),
+                        [](const ScratchDir &d, Shell &s) {
+                          stopped_by(d, s, "HUP");
+                          s.setup += "trap '' HUP;";
+                        },
+                        0, "", kNotChecked},
+        EnvironmentCase{"RealTimeSignalMidRunLeavesNothing", listing_of(40000, "L1"),
+                        [](const ScratchDir &d, Shell &s) { stopped_in_named_file(d, s, "40"); }, 168, "",
+                        ""}),
     [](const auto &info) { return info.param.name; });
 
 /// A run whose input is ai_fixed.obj reached through a second mount of the

@@ -105,15 +105,17 @@ INSTANTIATE_TEST_SUITE_P(
                      "tarvello: warning: 12 lines that begin with L or S were taken by \"jump L\" and not "
                      "renumbered as entries: ai.obj:2, ai.obj:3, ai.obj:4, ai.obj:5, ai.obj:6, ai.obj:7, "
                      "ai.obj:8, ai.obj:9, ai.obj:10, ai.obj:11, and 2 more\n"},
-        TableRunCase{"TakingTextWithATabShowsIt", crlf({"H", "Lfetch_i\t// guard", "x"}),
-                     crlf({"H", "Lfetch_i\t// guard", "x", ""}), 2,
-                     report("fetch_id.txt", "1 reference line found no match and was kept: ai.obj:2") +
-                         "tarvello: warning: 1 line that begins with L or S was taken by \"fetch_i\\t//\" and "
-                         "not renumbered as an entry: ai.obj:2\n"},
+        TableRunCase{
+            "TakingTextWithATabShowsIt", crlf({"H", "Lfetch_i\t// guard", "x"}),
+            crlf({"H", "Lfetch_i\t// guard", "x", ""}), 2,
+            report("fetch_id.txt", "1 reference line found no match and was kept: ai.obj:2") +
+                "tarvello: warning: 1 line that begins with L or S was taken by \"fetch_i\\t//\" and "
+                "not renumbered as an entry: ai.obj:2\n"},
         // Each line names the first text of its rule, and three texts are still few enough to name.
-        TableRunCase{"ThreeTakingTextsAreNamed", crlf({"H", "S1 branch_true jump L1", "L1 push_string S1",
-                                                       "S2 branch_false L2"}),
-                     crlf({"H", "S1 branch_true jump L11", "L1 push_string S6", "S2 branch_false L12", ""}), 4,
+        TableRunCase{"ThreeTakingTextsAreNamed",
+                     crlf({"H", "S1 branch_true jump L1", "L1 push_string S1", "S2 branch_false L2"}),
+                     crlf({"H", "S1 branch_true jump L11", "L1 push_string S6", "S2 branch_false L12", ""}),
+                     4,
                      "tarvello: warning: 3 lines that begin with L or S were taken by \"branch_false\", "
                      "\"branch_true\" or \"push_string\" and not renumbered as entries: ai.obj:2, ai.obj:3, "
                      "ai.obj:4\n"},
