@@ -233,10 +233,11 @@ INSTANTIATE_TEST_SUITE_P(
                                                   "line 2 done \ntarvello: warning: vars/function.txt: 1 "
                                                   "reference line found no match and was kept: ai.obj:2\n");
                                       }},
+                      // All but the set-user-ID bit, which would pass a superuser's rights on.
                       EnvironmentCase{"ModeIsCarriedOver", "H\r\n",
                                       [](const ScratchDir &d, Shell &) {
                                         d.write("ai_fixed.obj", "old");
-                                        fs::permissions(d.path() / "ai_fixed.obj", fs::perms(0640));
+                                        fs::permissions(d.path() / "ai_fixed.obj", fs::perms(04640));
                                       },
                                       0, "", "H\r\n\r\n",
                                       [](const ScratchDir &d, const testing::ToolRun &) {
@@ -366,80 +367,114 @@ INSTANTIATE_TEST_SUITE_P(
 // A system call that fails, or comes back short or interrupted.
 INSTANTIATE_TEST_SUITE_P(
     PosixFailingCalls, Environment,
-    ::testing::Values(
-        EnvironmentCase{"TableFailsMidRun", crlf({"H", kCall, kCall}),
-                        [](const ScratchDir &, Shell &s) {
-                          s.wrapper = strace("openat:error=EIO:when=3", "vars/function.txt");
-                        },
-                        1, "tarvello: ai.obj:3: cannot read vars/function.txt: Input/output error\n", ""},
-        EnvironmentCase{"TableReadFailsMidRun", crlf({"H", kCall, kCall}),
-                        [](const ScratchDir &, Shell &s) {
-                          s.wrapper = strace("read:error=EIO:when=4", "vars/function.txt");
-                        },
-                        1, "tarvello: ai.obj:3: cannot read vars/function.txt: Input/output error\n", ""},
-        EnvironmentCase{
-            "FailedSyncLeavesItEmpty", crlf({"H", "L1"}),
-            [](const ScratchDir &d, Shell &s) { failing_over_old(d, s, "fsync:error=EIO:when=3"); }, 1,
-            "tarvello: cannot write ai_fixed.obj: Input/output error; ai_fixed.obj "
-            "is now empty\n",
-            ""},
-        EnvironmentCase{
-            "FailedFolderSyncSaysTheResultMayNotLast", crlf({"H", "L1"}),
-            [](const ScratchDir &d, Shell &s) { failing_over_old(d, s, "fsync:error=EIO:when=4"); }, 1,
-            "tarvello: cannot sync the folder of ai_fixed.obj: Input/output error; "
-            "the new ai_fixed.obj may not last through a loss of power\n",
-            crlf({"H", "L11", ""})},
-        EnvironmentCase{
-            "TakenNewNameIsRetried", crlf({"H", "L1"}),
-            [](const ScratchDir &, Shell &s) { s.wrapper = strace("linkat:error=EEXIST:when=1"); }, 0, "",
-            crlf({"H", "L11", ""})},
-        // A close that reports a lost write, as NFS may.
-        EnvironmentCase{"FailedCloseIsAnError", crlf({"H", "L1"}),
-                        [](const ScratchDir &d, Shell &s) {
-                          d.write("ai_fixed.obj", "old");
-                          s.wrapper = "ASAN_OPTIONS=verify_asan_link_order=0 "
-                                      "LD_PRELOAD=" TARVELLO_FAILING_CLOSE;
-                        },
-                        1, "tarvello: cannot write ai_fixed.obj: Input/output error\n", "old"},
-        EnvironmentCase{
-            "FailedReplacementLeavesItEmpty", crlf({"H", "L1"}),
-            [](const ScratchDir &d, Shell &s) { failing_over_old(d, s, "rename:error=EIO:when=2"); }, 1,
-            "tarvello: cannot replace ai_fixed.obj: Input/output error; "
-            "ai_fixed.obj is now empty\n",
-            ""},
-        EnvironmentCase{"ShortReadsAreNoEnd", crlf({"H", "\thandler 0x03 OnOpen"}),
-                        [](const ScratchDir &d, Shell &s) {
-                          d.write("vars/handler.txt", kLongHandlers);
-                          s.wrapper = "ASAN_OPTIONS=verify_asan_link_order=0 "
-                                      "LD_PRELOAD=" TARVELLO_SHORT_READS;
-                        },
-                        0, "", crlf({"H", "\thandler 0x2A OnOpen", ""})},
-        // Progress that fails to show, after the result is whole, still leaves no result.
-        EnvironmentCase{"ProgressThatFailsLeavesItEmpty", crlf({"H", "L1"}),
-                        [](const ScratchDir &d, Shell &s) {
-                          d.write("ai_fixed.obj", "old");
-                          s.output = ">screen.txt";
-                          s.wrapper = strace("write:error=EIO:when=3+", "screen.txt");
-                        },
-                        1, "tarvello: cannot write standard output: Input/output error\n", ""},
-        EnvironmentCase{
-            "TooManyOpenFilesAtTheCheck", crlf({"H", "L1"}),
-            [](const ScratchDir &,
-               Shell &s) { s.wrapper = strace("openat:error=EMFILE:when=1", "vars/handler.txt"); },
-            1, "tarvello: cannot read vars/handler.txt: Too many open files\n", ""},
-        EnvironmentCase{"StdinClosedWithoutDevNull", listing_of(25000, "7"),
-                        [](const ScratchDir &, Shell &s) {
-                          s.input = "<&-";
-                          s.wrapper = strace("openat:error=ENOENT", "/dev/null");
-                        },
-                        1, "tarvello: standard input ended before a number was given\n", ""},
-        EnvironmentCase{"InterruptedCallsAreRetried", crlf({"H", kCall, "L1"}),
-                        [](const ScratchDir &, Shell &s) {
-                          s.output = ">screen.txt";
-                          s.wrapper = strace("read:error=EINTR:when=1..3", "ai.obj") +
-                                      " -P screen.txt -e inject=write:error=EINTR:when=1..3";
-                        },
-                        0, "", crlf({"H", kCallFixed, "L11", ""})}),
+    ::testing::Values(EnvironmentCase{"ListingReadFailsMidRun", crlf({"H", "L1"}),
+                                      [](const ScratchDir &, Shell &s) {
+                                        s.wrapper = strace("read:error=EIO:when=2", "ai.obj");
+                                      },
+                                      1, "tarvello: cannot read ai.obj: Input/output error\n", ""},
+                      EnvironmentCase{"FailedMarkIsRefused", "H\r\n",
+                                      [](const ScratchDir &d, Shell &s) {
+                                        failing_over_old(d, s, "utimensat:error=EPERM:when=1");
+                                      },
+                                      1, "tarvello: cannot replace ai_fixed.obj: Operation not permitted\n",
+                                      "old"},
+                      // As a kernel that knows no unnamed files refuses one.
+                      EnvironmentCase{"NoUnnamedFilesTakesAName", crlf({"H", "L1"}),
+                                      [](const ScratchDir &, Shell &s) {
+                                        s.wrapper = strace("openat:error=EISDIR:when=1..3+2", ".");
+                                      },
+                                      0, "", crlf({"H", "L11", ""})},
+                      EnvironmentCase{
+                          "StandInThatCannotBeMadeEndsTheRun", "H\r\n",
+                          [](const ScratchDir &, Shell &s) {
+                            s.input = "<&-";
+                            s.wrapper = strace("pipe,pipe2:error=EMFILE");
+                          },
+                          1, "tarvello: cannot hold a closed standard descriptor: Too many open files\n",
+                          kAbsent},
+
+                      EnvironmentCase{
+                          "TableFailsMidRun", crlf({"H", kCall, kCall}),
+                          [](const ScratchDir &, Shell &s) {
+                            s.wrapper = strace("openat:error=EIO:when=3", "vars/function.txt");
+                          },
+                          1, "tarvello: ai.obj:3: cannot read vars/function.txt: Input/output error\n", ""},
+                      EnvironmentCase{
+                          "TableReadFailsMidRun", crlf({"H", kCall, kCall}),
+                          [](const ScratchDir &, Shell &s) {
+                            s.wrapper = strace("read:error=EIO:when=4", "vars/function.txt");
+                          },
+                          1, "tarvello: ai.obj:3: cannot read vars/function.txt: Input/output error\n", ""},
+                      EnvironmentCase{"FailedSyncLeavesItEmpty", crlf({"H", "L1"}),
+                                      [](const ScratchDir &d, Shell &s) {
+                                        failing_over_old(d, s, "fsync:error=EIO:when=3");
+                                      },
+                                      1,
+                                      "tarvello: cannot write ai_fixed.obj: Input/output error; ai_fixed.obj "
+                                      "is now empty\n",
+                                      ""},
+                      EnvironmentCase{"FailedFolderSyncSaysTheResultMayNotLast", crlf({"H", "L1"}),
+                                      [](const ScratchDir &d, Shell &s) {
+                                        failing_over_old(d, s, "fsync:error=EIO:when=4");
+                                      },
+                                      1,
+                                      "tarvello: cannot sync the folder of ai_fixed.obj: Input/output error; "
+                                      "the new ai_fixed.obj may not last through a loss of power\n",
+                                      crlf({"H", "L11", ""})},
+                      EnvironmentCase{"TakenNewNameIsRetried", crlf({"H", "L1"}),
+                                      [](const ScratchDir &, Shell &s) {
+                                        s.wrapper = strace("linkat:error=EEXIST:when=1");
+                                      },
+                                      0, "", crlf({"H", "L11", ""})},
+                      // A close that reports a lost write, as NFS may.
+                      EnvironmentCase{"FailedCloseIsAnError", crlf({"H", "L1"}),
+                                      [](const ScratchDir &d, Shell &s) {
+                                        d.write("ai_fixed.obj", "old");
+                                        s.wrapper = "ASAN_OPTIONS=verify_asan_link_order=0 "
+                                                    "LD_PRELOAD=" TARVELLO_FAILING_CLOSE;
+                                      },
+                                      1, "tarvello: cannot write ai_fixed.obj: Input/output error\n", "old"},
+                      EnvironmentCase{"FailedReplacementLeavesItEmpty", crlf({"H", "L1"}),
+                                      [](const ScratchDir &d, Shell &s) {
+                                        failing_over_old(d, s, "rename:error=EIO:when=2");
+                                      },
+                                      1,
+                                      "tarvello: cannot replace ai_fixed.obj: Input/output error; "
+                                      "ai_fixed.obj is now empty\n",
+                                      ""},
+                      EnvironmentCase{"ShortReadsAreNoEnd", crlf({"H", "\thandler 0x03 OnOpen"}),
+                                      [](const ScratchDir &d, Shell &s) {
+                                        d.write("vars/handler.txt", kLongHandlers);
+                                        s.wrapper = "ASAN_OPTIONS=verify_asan_link_order=0 "
+                                                    "LD_PRELOAD=" TARVELLO_SHORT_READS;
+                                      },
+                                      0, "", crlf({"H", "\thandler 0x2A OnOpen", ""})},
+                      // Progress that fails to show, after the result is whole, still leaves no result.
+                      EnvironmentCase{"ProgressThatFailsLeavesItEmpty", crlf({"H", "L1"}),
+                                      [](const ScratchDir &d, Shell &s) {
+                                        d.write("ai_fixed.obj", "old");
+                                        s.output = ">screen.txt";
+                                        s.wrapper = strace("write:error=EIO:when=3+", "screen.txt");
+                                      },
+                                      1, "tarvello: cannot write standard output: Input/output error\n", ""},
+                      EnvironmentCase{"TooManyOpenFilesAtTheCheck", crlf({"H", "L1"}),
+                                      [](const ScratchDir &, Shell &s) {
+                                        s.wrapper = strace("openat:error=EMFILE:when=1", "vars/handler.txt");
+                                      },
+                                      1, "tarvello: cannot read vars/handler.txt: Too many open files\n", ""},
+                      EnvironmentCase{"StdinClosedWithoutDevNull", listing_of(25000, "7"),
+                                      [](const ScratchDir &, Shell &s) {
+                                        s.input = "<&-";
+                                        s.wrapper = strace("openat:error=ENOENT", "/dev/null");
+                                      },
+                                      1, "tarvello: standard input ended before a number was given\n", ""},
+                      EnvironmentCase{"InterruptedCallsAreRetried", crlf({"H", kCall, "L1"}),
+                                      [](const ScratchDir &, Shell &s) {
+                                        s.output = ">screen.txt";
+                                        s.wrapper = strace("read:error=EINTR:when=1..3", "ai.obj") +
+                                                    " -P screen.txt -e inject=write:error=EINTR:when=1..3";
+                                      },
+                                      0, "", crlf({"H", kCallFixed, "L11", ""})}),
     [](const auto &info) { return info.param.name; });
 
 // A stop mid-run, while the new file is written.
