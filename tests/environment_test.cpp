@@ -388,7 +388,8 @@ INSTANTIATE_TEST_SUITE_P(
                           "StandInThatCannotBeMadeEndsTheRun", "H\r\n",
                           [](const ScratchDir &, Shell &s) {
                             s.input = "<&-";
-                            s.wrapper = strace("pipe,pipe2:error=EMFILE");
+                            // The tool's own pipe alone: a sanitizer checks memory through pipes of its own.
+                            s.wrapper = strace("pipe,pipe2:error=EMFILE:when=1");
                           },
                           1, "tarvello: cannot hold a closed standard descriptor: Too many open files\n",
                           kAbsent},
