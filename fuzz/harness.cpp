@@ -16,11 +16,12 @@
 // failure, leave no new file of its own behind, and leave its input files as
 // they were. With answers from a file, it must also give what the plain
 // model gives: the same status, the same ai_fixed.obj to the byte, and the
-// same misses of each table in its report.
+// same lines named by each warning of the end report.
 #include "driver/conversion.h"
 #include "plain_model.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -183,24 +184,35 @@ void check_listing(const std::string &fixed) {
   }
 }
 
-/// The listing lines that the report names as misses of `table`, and their count.
-std::pair<std::int64_t, std::vector<std::int64_t>> reported_misses(const std::string &err,
-                                                                   const char *table) {
-  const std::string start = std::string("tarvello: warning: ") + table + ": ";
+/// What one warning of the end report says: how many lines, and the ones it names.
+struct Reported {
   std::int64_t count = 0;
-  std::vector<std::int64_t> lines;
+  tarvello::plain::LineNumbers lines;
+};
+
+/// The warning that begins with `start` and a count, and holds one of `marks`.
+Reported reported(const std::string &err, const std::string &start, std::vector<const char *> marks) {
+  Reported seen;
   for (const std::string &line : lines_of(err)) {
-    if (line.rfind(start, 0) != 0 || line.find(" reference line") == std::string::npos ||
-        line.find("matched only the start") != std::string::npos) {
+    const bool marked = std::any_of(marks.begin(), marks.end(),
+                                    [&](const char *mark) { return line.find(mark) != std::string::npos; });
+    if (line.rfind(start, 0) != 0 || !marked ||
+        std::isdigit(static_cast<unsigned char>(line[start.size()])) == 0) {
       continue;
     }
-    count += std::strtoll(line.c_str() + start.size(), nullptr, 10);
+    seen.count += std::strtoll(line.c_str() + start.size(), nullptr, 10);
     for (std::size_t at = line.find("ai.obj:"); at != std::string::npos; at = line.find("ai.obj:", at + 1)) {
-      lines.push_back(std::strtoll(line.c_str() + at + 7, nullptr, 10));
+      seen.lines.push_back(std::strtoll(line.c_str() + at + 7, nullptr, 10));
     }
   }
-  std::sort(lines.begin(), lines.end());
-  return {count, lines};
+  return seen;
+}
+
+/// The warning names as many lines as the plain model's, and the first of them.
+void require_same(const Reported &seen, const tarvello::plain::LineNumbers &plain, const char *what) {
+  tarvello::plain::LineNumbers shown = plain;
+  shown.resize(std::min<std::size_t>(plain.size(), 10));
+  require(seen.count == static_cast<std::int64_t>(plain.size()) && seen.lines == shown, what);
 }
 
 /// The run against the plain model of the same inputs.
@@ -211,12 +223,20 @@ void check_against_plain(const tarvello::plain::Inputs &inputs, int status, cons
     return;
   }
   require(read_file("ai_fixed.obj") == plain.fixed, "ai_fixed.obj is the plain model's to the byte");
+  const std::string warning = "tarvello: warning: ";
   for (std::size_t t = 0; t < 4; ++t) {
-    const auto [count, lines] = reported_misses(err, kTables[t]);
-    require(count == static_cast<std::int64_t>(plain.misses[t].size()),
-            "each table's misses are counted as the plain model counts them");
-    require(count > 10 || lines == plain.misses[t], "each table's misses are the plain model's lines");
+    const std::string start = warning + kTables[t] + ": ";
+    require_same(reported(err, start, {" found no match and ", " as the table cannot be read"}),
+                 plain.misses[t], "each table's misses are the plain model's");
+    require_same(reported(err, start, {" on the last line, "}), plain.unended_misses[t],
+                 "each table's misses on its unended last line are the plain model's");
+    require_same(reported(err, start, {" matched only the start of a longer name"}), plain.partial_names[t],
+                 "each table's matches in a longer name are the plain model's");
   }
+  require_same(reported(err, warning, {" with L or S "}), plain.taken_entries,
+               "the entries taken by earlier rules are the plain model's");
+  require_same(reported(err, warning, {" from a rule's text only in white space"}), plain.near_misses,
+               "the near misses are the plain model's");
 }
 
 } // namespace

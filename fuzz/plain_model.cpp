@@ -1,5 +1,6 @@
 #include "plain_model.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <string_view>
 
@@ -86,28 +87,48 @@ struct Table {
   bool next_line;
 };
 
-/// The replacement for `line` from `table`, read from its top; nothing on a miss.
-std::optional<std::string> look_up(const Table &table, const std::string &line) {
+bool name_byte(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_'; }
+
+/// What a lookup finds: the replacement, if any; whether the key goes on into
+/// a longer name there; on a miss, whether the key stands on the unended last line.
+struct Found {
+  std::optional<std::string> replacement;
+  bool longer = false;
+  bool on_unended_line = false;
+};
+
+/// Looks `line` up in `table`, read from its top.
+Found look_up(const Table &table, const std::string &line) {
+  Found found;
   if (!table.bytes->has_value() || utf16(**table.bytes)) {
-    return std::nullopt;
+    return found;
   }
   const std::string key = line.substr(std::min(table.key_cut, line.size()));
   if (key.empty() && !table.next_line) {
-    return std::nullopt;
+    return found;
   }
   const std::string text =
       (*table.bytes)->rfind("\xEF\xBB\xBF", 0) == 0 ? (*table.bytes)->substr(3) : **table.bytes;
   Lines lines(text);
   while (lines.next_is_ended()) {
     const std::string candidate = lines.next();
-    if (candidate.find(key, table.search_start) != std::string::npos) {
-      return table.next_line ? lines.next() : candidate;
+    const std::size_t at = candidate.find(key, table.search_start);
+    if (at != std::string::npos) {
+      const std::size_t after = at + key.size();
+      // A pair table's key is a whole line; a same-line key goes on only from a name byte.
+      found.longer = after < candidate.size() && name_byte(candidate[after]) &&
+                     (table.next_line || (!key.empty() && name_byte(key.back())));
+      found.replacement = table.next_line ? lines.next() : candidate;
+      return found;
     }
   }
   if (!text.empty() && text.back() != '\n') {
-    lines.next(); // the unended last line, never tried, but held to its length
+    const std::string last = lines.next(); // never tried, but held to its length
+    // A pair table's even line is a replacement: only an odd one could have matched.
+    found.on_unended_line = !key.empty() && last.find(key, table.search_start) != std::string::npos &&
+                            (!table.next_line || lines.number() % 2 == 1);
   }
-  return std::nullopt;
+  return found;
 }
 
 /// Reads one answer from a file of answers, as the prompts do.
@@ -131,51 +152,88 @@ std::int64_t answer(const std::string &answers, std::size_t &at) {
 
 bool contains(const std::string &line, const char *text) { return line.find(text) != std::string::npos; }
 
+/// Whether `line` holds a rule's text with other blanks and tabs, one or more,
+/// where the text has its one blank or tab.
+bool near_miss(const std::string &line) {
+  for (const std::string text : {"handler ", "push_event\t//", "fetch_i\t//", "jump L"}) {
+    const std::size_t gap = text.find_first_of(" \t");
+    for (std::size_t at = line.find(text.substr(0, gap)); at != std::string::npos;
+         at = line.find(text.substr(0, gap), at + 1)) {
+      const std::size_t after = std::min(line.find_first_not_of(" \t", at + gap), line.size());
+      const std::string white = line.substr(at + gap, after - at - gap);
+      if (!white.empty() && white != text.substr(gap, 1) &&
+          line.compare(after, text.size() - gap - 1, text.substr(gap + 1)) == 0) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+/// The rule that takes `line`, 1 to 9.
+int rule_of(const std::string &line) {
+  const char *const texts[] = {"func_call", "handler ", "push_event\t//", "fetch_i\t//"};
+  for (int t = 0; t < 4; ++t) {
+    if (contains(line, texts[t])) {
+      return t + 1;
+    }
+  }
+  if (contains(line, "branch_false") || contains(line, "branch_true") || contains(line, "jump L")) {
+    return 5;
+  }
+  if (contains(line, "push_string")) {
+    return 6;
+  }
+  return line.empty() ? 9 : line[0] == 'L' ? 7 : line[0] == 'S' ? 8 : 9;
+}
+
 /// The listing line `line`'s output, and the line after it for a pushed event or fetched id.
 std::string rewrite(const std::string &line, Lines &listing, const std::array<Table, 4> &tables,
                     std::int64_t Lx, std::int64_t Sx, Outcome &outcome) {
+  const std::int64_t at = listing.number();
+  const int rule = rule_of(line);
+  if (rule <= 6 && !line.empty() && (line[0] == 'L' || line[0] == 'S')) {
+    outcome.taken_entries.push_back(at);
+  }
   const auto reference = [&](std::size_t t) {
-    const std::int64_t at = listing.number();
-    const std::optional<std::string> found = look_up(tables[t], line);
-    if (!found) {
-      outcome.misses[t].push_back(at);
+    const Found found = look_up(tables[t], line);
+    if (!found.replacement) {
+      (found.on_unended_line ? outcome.unended_misses : outcome.misses)[t].push_back(at);
+    } else if (found.longer) {
+      outcome.partial_names[t].push_back(at);
     }
     if (!tables[t].next_line) {
-      return found.value_or(line) + "\r\n";
+      return found.replacement.value_or(line) + "\r\n";
     }
     const std::string next = listing.next();
-    return line + "\r\n" + found.value_or(next) + "\r\n";
+    return line + "\r\n" + found.replacement.value_or(next) + "\r\n";
   };
   const auto operand = [&](char letter, std::int64_t offset) {
     const std::size_t p = line.find(letter, 1);
     return p == std::string::npos ? line : line.substr(0, p + 1) + shifted(line.substr(p + 1), offset);
   };
-  if (contains(line, "func_call")) {
-    return reference(0);
-  }
-  if (contains(line, "handler ")) {
-    return reference(1);
-  }
-  if (contains(line, "push_event\t//")) {
-    return reference(2);
-  }
-  if (contains(line, "fetch_i\t//")) {
-    return reference(3);
-  }
-  if (contains(line, "branch_false") || contains(line, "branch_true") || contains(line, "jump L")) {
+  switch (rule) {
+  case 1:
+  case 2:
+  case 3:
+  case 4:
+    return reference(static_cast<std::size_t>(rule - 1));
+  case 5:
     return operand('L', Lx) + "\r\n";
-  }
-  if (contains(line, "push_string")) {
+  case 6:
     return operand('S', Sx) + "\r\n";
-  }
-  if (!line.empty() && line[0] == 'L') {
+  case 7:
     return "L" + shifted(line.substr(1), Lx) + "\r\n";
-  }
-  if (!line.empty() && line[0] == 'S') {
+  case 8: {
     const std::size_t dot = line.find('.', 1);
     return "S" + shifted(line.substr(1), Sx) + (dot == std::string::npos ? "" : line.substr(dot)) + "\r\n";
   }
-  return line + "\r\n";
+  default:
+    if (near_miss(line)) {
+      outcome.near_misses.push_back(at);
+    }
+    return line + "\r\n";
+  }
 }
 
 } // namespace

@@ -22,11 +22,18 @@ struct Inputs {
   bool fixed_is_directory = false;                  ///< ai_fixed.obj is a directory, which no run replaces
 };
 
-/// What a run gives.
+/// Listing lines, in order.
+using LineNumbers = std::vector<std::int64_t>;
+
+/// What a run gives: the output and the lines each warning of the end report names.
 struct Outcome {
   int status = 1;
-  std::string fixed;                               ///< ai_fixed.obj, when the status is 0
-  std::array<std::vector<std::int64_t>, 4> misses; ///< each table's missed listing lines
+  std::string fixed;                         ///< ai_fixed.obj, when the status is 0
+  std::array<LineNumbers, 4> misses;         ///< each table's reference lines kept, for no match or no table
+  std::array<LineNumbers, 4> unended_misses; ///< those whose key stands on the table's unended last line
+  std::array<LineNumbers, 4> partial_names;  ///< those fixed by a match that goes on into a longer name
+  LineNumbers taken_entries;                 ///< lines that begin with L or S, taken by an earlier rule
+  LineNumbers near_misses;                   ///< lines copied that hold a rule's text with other white space
 };
 
 Outcome run(const Inputs &inputs);
