@@ -105,6 +105,9 @@ INSTANTIATE_TEST_SUITE_P(
                               "\"?1\xD0\x9E"
                               "0\"" +
                                   kRange},
+                      AskCase{"CutAfterAWholeLetter", false, std::string(39, 'z') + "\xD0\x9Ez", "Q: ", "",
+                              "\"" + std::string(39, 'z') + "\xD0\x9E...\"" + kRange},
+                      AskCase{"LongestWordIsANumber", false, std::string(998, '0') + "5", "Q: ", "", ""},
                       AskCase{"WordOverALinesLengthIsNoNumber", false, std::string(999, '0') + "5", "Q: ", "",
                               "\"" + std::string(40, '0') + "...\"" + kRange},
                       AskCase{"TerminalRejectsDigitsRunIntoText", true, "1O0\n5\n",

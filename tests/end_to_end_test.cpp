@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"AllRenumberingRules", crlf({"H", "\tjump L3", "\tpush_string\tS2", "L1", "S1.a", "\tret"}),
                 "10\n5\n", crlf({"H", "\tjump L13", "\tpush_string\tS7", "L11", "S6.a", "\tret", ""}),
                 screen_after(6), "", ""},
-        RunCase{"TextLeftAfterTheAnswersIsNamed", "H\r\nL1", "1 1 7\n", crlf({"H", "L2"}), screen_after(1),
+        RunCase{"TextLeftAfterTheAnswersIsNamed", "H\r\nL1", "1 1 7 \t\n", crlf({"H", "L2"}), screen_after(1),
                 "", "tarvello: warning: ignored after the answers: \"7\"\n"},
         RunCase{"DotIsTheWorkingFolder", "H\r\nL1", "1 1", crlf({"H", "L2"}), screen_after(1), ".", ""},
         RunCase{"BareListingIsInTheWorkingFolder", "H\r\nL1", "1 1", crlf({"H", "L2"}), screen_after(1),

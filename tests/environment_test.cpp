@@ -183,6 +183,14 @@ INSTANTIATE_TEST_SUITE_P(
                                       },
                                       1, "tarvello: ai_fixed.obj is the same file as vars/handler.txt\n",
                                       kAbsent},
+                      EnvironmentCase{"TableLinksThroughALinkToTheOutput", "H\r\n",
+                                      [](const ScratchDir &d, Shell &) {
+                                        fs::remove(d.path() / "vars/handler.txt");
+                                        fs::create_symlink("../link", d.path() / "vars/handler.txt");
+                                        fs::create_symlink("ai_fixed.obj", d.path() / "link");
+                                      },
+                                      1, "tarvello: ai_fixed.obj is the same file as vars/handler.txt\n",
+                                      kAbsent},
                       EnvironmentCase{"OutputLinksToAMissingTable", "H\r\n",
                                       [](const ScratchDir &d, Shell &) {
                                         fs::remove(d.path() / "vars/handler.txt");
@@ -562,7 +570,14 @@ INSTANTIATE_TEST_SUITE_P(
                                 [](const ScratchDir &, const std::string &route, Shell &s) {
                                   s.input = "<" + route + "/ai_fixed.obj";
                                 },
-                                "tarvello: standard input is the same file as ai_fixed.obj\n"}),
+                                "tarvello: standard input is the same file as ai_fixed.obj\n"},
+                      // The error would land in ai_fixed.obj either way: it is shown nowhere.
+                      RouteCase{"ToBothConsoleStreams", "old",
+                                [](const ScratchDir &, const std::string &route, Shell &s) {
+                                  s.output = ">>" + route + "/ai_fixed.obj";
+                                  s.error = "2>>" + route + "/ai_fixed.obj";
+                                },
+                                ""}),
     [](const auto &info) { return info.param.name; });
 
 // A file mounted over ai_fixed.obj, as containers do, cannot be renamed over.

@@ -48,6 +48,7 @@ TEST(AddOffset, RefusesSumsOutsideTheRange) {
   EXPECT_EQ(add_offset(2147483640, 7), 2147483647);
   EXPECT_EQ(add_offset(2147483640, 8), std::nullopt);
   EXPECT_EQ(add_offset(-2147483647 - 1, -1), std::nullopt);
+  EXPECT_EQ(add_offset(-2147483647, -1), -2147483647 - 1);
 }
 
 } // namespace
