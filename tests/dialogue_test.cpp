@@ -92,10 +92,11 @@ INSTANTIATE_TEST_SUITE_P(
                       AskCase{"PipeFailsAtOnce", false, "-x\n5\n", "Q: ", "", "\"-x\"" + kRange},
                       AskCase{"LongAnswerIsCut", false, std::string(50, 'z') + "\t\x01", "Q: ", "",
                               "\"" + std::string(40, 'z') + "...\"" + kRange},
+                      // A surrogate's three bytes are no UTF-8.
                       AskCase{"ControlCharactersShown", false,
                               "a\x1b[2J\x7f"
-                              "b",
-                              "Q: ", "", "\"a?[2J?b\"" + kRange},
+                              "b\xED\xA0\x80",
+                              "Q: ", "", "\"a?[2J?b???\"" + kRange},
                       // A letter in any script shows; a byte-order mark, which shows as nothing, does not.
                       AskCase{"LettersShownMarksNot", false,
                               "\xEF\xBB\xBF\xEF\xBB\xBF"

@@ -161,7 +161,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ErrorCase{"ListingMissing", [](const ScratchDir &) {}, "1 1", kNoListing, "", kAbsent},
         ErrorCase{"ListingHiddenBehindAnExtension",
-                  [](const ScratchDir &d) { d.write("ai.obj.txt", "H\r\n"); }, "1 1",
+                  [](const ScratchDir &d) {
+                    // The first in name order of the names with one more extension.
+                    for (const char *name : {"ai.obj.zzz", "ai.obj.a.b", "ai.obj.txt"}) {
+                      d.write(name, "H\r\n");
+                    }
+                  },
+                  "1 1",
                   kNoListing.substr(0, kNoListing.size() - 1) +
                       " (there is an ai.obj.txt: Windows may hide its last extension)\n",
                   "", kAbsent},
@@ -220,7 +226,10 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   "0 0", "tarvello: ai.obj:3: number outside the range -2147483648 to 2147483647\n",
                   screen_after(1), ""},
-        ErrorCase{"SumOutOfRange", [](const ScratchDir &d) { listing(d, crlf({"H", "\tjump L2147483647"})); },
+        ErrorCase{"SumOutOfRange",
+                  [](const ScratchDir &d) {
+                    listing(d, crlf({"H", "\tjump L2147483647"}));
+                  },
                   "1 0",
                   "tarvello: ai.obj:2: 2147483647 plus the offset 1 is outside -2147483648 to 2147483647\n",
                   screen_after(0), ""},

@@ -120,6 +120,13 @@ INSTANTIATE_TEST_SUITE_P(
                      "\"branch_true\" or \"push_string\" and not renumbered as entries: ai.obj:2, ai.obj:3, "
                      "ai.obj:4\n"},
         TableRunCase{
+            "FourTakingTextsAreNotNamed",
+            crlf({"H", "S1 branch_true L1", "L1 push_string S1", "S2 branch_false L2", "L2 jump L3"}),
+            crlf({"H", "S1 branch_true L11", "L1 push_string S6", "S2 branch_false L12", "L2 jump L13", ""}),
+            5,
+            "tarvello: warning: 4 lines that begin with L or S were taken by other rules and not "
+            "renumbered as entries: ai.obj:2, ai.obj:3, ai.obj:4, ai.obj:5\n"},
+        TableRunCase{
             "NearMissesAreNamed", listing_of(11, "\tjump\tL0"), listing_of(11, "\tjump\tL0") + "\r\n", 12,
             "tarvello: warning: 11 lines differ from a rule's text only in white space and were copied "
             "unchanged: ai.obj:2, ai.obj:3, ai.obj:4, ai.obj:5, ai.obj:6, ai.obj:7, ai.obj:8, "
