@@ -321,13 +321,15 @@ INSTANTIATE_TEST_SUITE_P(
                                         EXPECT_EQ(fs::status(d.path() / "ai_fixed.obj").permissions(),
                                                   fs::perms(0666));
                                       }},
-                      // An access list and an extended attribute come through a run.
+                      // An access list and an extended attribute come through a run; one the system sets does
+                      // not.
                       EnvironmentCase{"AccessListAndAttributesAreKept", "H\r\n",
                                       [](const ScratchDir &d, Shell &s) {
                                         d.write("ai_fixed.obj", "old");
                                         fs::permissions(d.path() / "ai_fixed.obj", fs::perms(0640));
                                         s.setup = "setfacl -m u:nobody:rw ai_fixed.obj && "
-                                                  "setfattr -n user.note -v kept ai_fixed.obj && ";
+                                                  "setfattr -n user.note -v kept ai_fixed.obj && "
+                                                  "setfattr -n security.note -v gone ai_fixed.obj && ";
                                       },
                                       0, "", "H\r\n\r\n",
                                       [](const ScratchDir &d, const testing::ToolRun &) {
@@ -337,6 +339,9 @@ INSTANTIATE_TEST_SUITE_P(
                                         EXPECT_EQ(
                                             output_of(d, "getfattr --only-values -n user.note ai_fixed.obj"),
                                             "kept");
+                                        EXPECT_EQ(output_of(d, "getfattr --only-values -n security.note "
+                                                               "ai_fixed.obj 2>/dev/null"),
+                                                  "");
                                       }},
                       // The reader starts late, so the pipe fills and a write finds it full.
                       EnvironmentCase{"NonBlockingStdoutIsWaitedOn", listing_of(30000, "L1"),
@@ -430,6 +435,37 @@ INSTANTIATE_TEST_SUITE_P(
                                       "tarvello: cannot sync the folder of ai_fixed.obj: Input/output error; "
                                       "the new ai_fixed.obj may not last through a loss of power\n",
                                       crlf({"H", "L11", ""})},
+                      // As a file system that cannot sync a folder says.
+                      EnvironmentCase{"FolderThatCannotBeSyncedIsNoFault", crlf({"H", "L1"}),
+                                      [](const ScratchDir &d, Shell &s) {
+                                        failing_over_old(d, s, "fsync:error=EINVAL:when=4");
+                                      },
+                                      0, "", crlf({"H", "L11", ""})},
+                      EnvironmentCase{"WritesThatMakeNoProgressEndTheRun", crlf({"H", "L1"}),
+                                      [](const ScratchDir &, Shell &s) {
+                                        s.output = ">screen.txt";
+                                        s.wrapper = strace("write:retval=0", "screen.txt");
+                                        s.wrapper.insert(s.wrapper.find("strace"),
+                                                         "timeout 20 "); // not forever
+                                      },
+                                      1, "tarvello: cannot write standard output: Input/output error\n", ""},
+                      EnvironmentCase{
+                          "UnreadableTableIsAWarning", crlf({"H", "\thandler 0x03 OnOpen"}),
+                          [](const ScratchDir &, Shell &s) {
+                            s.wrapper = strace("openat:error=EACCES:when=1", "vars/handler.txt");
+                          },
+                          0,
+                          "tarvello: warning: vars/handler.txt: Permission denied\n"
+                          "tarvello: warning: vars/handler.txt: 1 reference line was kept, as the "
+                          "table cannot be read (Permission denied): ai.obj:2\n",
+                          crlf({"H", "\thandler 0x03 OnOpen", ""})},
+                      EnvironmentCase{"OutputThatCannotBeLookedAtIsRefused", "H\r\n",
+                                      [](const ScratchDir &d, Shell &s) {
+                                        d.write("ai_fixed.obj", "old");
+                                        s.wrapper = strace("statx:error=EIO:when=1", "ai_fixed.obj");
+                                      },
+                                      1, "tarvello: cannot replace ai_fixed.obj: Input/output error\n",
+                                      "old"},
                       EnvironmentCase{"TakenNewNameIsRetried", crlf({"H", "L1"}),
                                       [](const ScratchDir &, Shell &s) {
                                         s.wrapper = strace("linkat:error=EEXIST:when=1");
@@ -599,6 +635,17 @@ TEST(PosixMountedOutput, IsRefusedWithTheWayAround) {
   EXPECT_EQ(run.err,
             "tarvello: cannot replace ai_fixed.obj: a file mounted there; mount its folder instead\n");
   EXPECT_EQ(dir.read("elsewhere"), "mounted");
+}
+
+TEST(PosixMessages, NameALongFolderWhole) {
+  const ScratchDir dir;
+  const std::string folder = std::string(200, 'a') + "/" + std::string(200, 'b');
+  fs::create_directories(dir.path() / folder);
+  Shell shell;
+  shell.setup = "cd a*/b* &&";
+  const auto run = run_tool(dir, "", shell);
+  EXPECT_EQ(run.err, "tarvello: cannot read ai.obj in " + (dir.path() / folder).string() +
+                         ": No such file or directory\n");
 }
 
 TEST(PosixMessages, ShowAFoldersControlBytesAsQuestionMarks) {
