@@ -104,6 +104,8 @@ INSTANTIATE_TEST_SUITE_P(
                                  kCall, kMatch},
                       LookupCase{"LongestLineWithCrBeforeTheHit", function_table,
                                  crlf({std::string(999, 'x'), kMatch}), kCall, kMatch},
+                      LookupCase{"TooLongHitWithNoCr", function_table, std::string(974, 'x') + kMatch + "\n",
+                                 kCall, "<error>:1: line longer than 999 characters"},
                       LookupCase{"TooLongLineAfterManyNamesItsLine", function_table,
                                  after_filler(100, {std::string(1000, 'x'), kMatch}), kCall,
                                  "<error>:101: line longer than 999 characters"},
