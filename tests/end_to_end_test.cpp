@@ -278,6 +278,22 @@ TEST(Console, StderrIsWrittenInThePlatformsOwnForm) {
                              : "tarvello: warning: vars/handler.txt: No such file or directory\n");
 }
 
+// A read-only result is one that Windows will not let the run replace.
+TEST(Console, AReadOnlyResultIsRefusedOnWindows) {
+  if (!testing::windows_build()) {
+    GTEST_SKIP() << "elsewhere the folder's rights decide";
+  }
+  const ScratchDir dir;
+  dir.write("ai.obj", "H\r\n");
+  dir.write_tables();
+  dir.write("ai_fixed.obj", "old");
+  std::filesystem::permissions(dir.path() / "ai_fixed.obj", std::filesystem::perms(0444));
+  const auto run = run_tool(dir, "1 1");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "tarvello: cannot replace ai_fixed.obj: Access denied\n");
+  EXPECT_EQ(dir.read("ai_fixed.obj"), "old");
+}
+
 // A folder named in any script comes out as it is, in UTF-8 when stderr is a file.
 TEST(Console, AFolderInAnyScriptIsNamedAsItIs) {
   const ScratchDir dir;
