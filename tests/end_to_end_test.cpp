@@ -278,6 +278,22 @@ TEST(Console, StderrIsWrittenInThePlatformsOwnForm) {
                              : "tarvello: warning: vars/handler.txt: No such file or directory\n");
 }
 
+// With both streams in one file, as in a terminal, the table warnings stand
+// between the banner and the first question.
+TEST(PosixConsole, TableWarningsFollowTheBanner) {
+  const ScratchDir dir;
+  dir.write("ai.obj", "H\r\n");
+  dir.write_tables();
+  std::filesystem::remove(dir.path() / "vars/handler.txt");
+  Shell shell;
+  shell.output = ">screen.txt 2>&1";
+  const auto run = run_tool(dir, "1 1", shell);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(dir.read("screen.txt"), kBanner +
+                                        "tarvello: warning: vars/handler.txt: No such file or directory\n" +
+                                        screen_after(1).substr(kBanner.size()));
+}
+
 // A read-only result is one that Windows will not let the run replace.
 TEST(Console, AReadOnlyResultIsRefusedOnWindows) {
   if (!testing::windows_build()) {
